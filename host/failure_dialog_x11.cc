@@ -1,0 +1,341 @@
+#include <X11/Xatom.h>
+#include <X11/Xft/Xft.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/platform_x11.h"
+
+namespace zol::x11 {
+namespace {
+
+constexpr int kPad = 16, kWrapWidth = 360, kMinWidth = 220, kButtonW = 88, kButtonH = 28;
+
+enum Colour { kFace, kText, kButton, kButtonLit, kButtonDown, kEdge, kEdgeLit, kColours };
+constexpr unsigned kRgb[kColours] = {0xECECEC, 0x202020, 0xF8F8F8, 0xFFFFFF,
+                                     0xD6D6D6, 0x8C8C8C, 0x3C6EB4};
+
+bool continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// The core "fixed" font speaks Latin-1; what it can't show becomes '?'.
+std::string to_latin1(const std::string& utf8) {
+  std::string out;
+  for (size_t i = 0; i < utf8.size();) {
+    unsigned char c = static_cast<unsigned char>(utf8[i]);
+    size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
+    if (len == 2 && i + 1 < utf8.size())
+      c = static_cast<unsigned char>(((c & 0x1F) << 6) | (utf8[i + 1] & 0x3F));
+    else if (len > 1 || c >= 0x80)
+      c = '?';
+    out += static_cast<char>(c);
+    for (i += 1; i < utf8.size() && continuation(utf8[i]); ++i) {
+    }
+  }
+  return out;
+}
+
+// Text through Xft, or through the core font when Xft finds none.
+class Painter {
+ public:
+  Painter(Display* d, Window w) : display_(d), window_(w) {
+    const int screen = DefaultScreen(d);
+    visual_ = DefaultVisual(d, screen);
+    colormap_ = DefaultColormap(d, screen);
+    gc_ = XCreateGC(d, w, 0, nullptr);
+    xft_ = XftFontOpenName(d, screen, "DejaVu Sans-10");
+    if (!xft_) xft_ = XftFontOpenName(d, screen, "sans-10");
+    if (xft_) draw_ = XftDrawCreate(d, w, visual_, colormap_);
+    if (!xft_) core_ = XLoadQueryFont(d, "fixed");
+    if (core_) XSetFont(d, gc_, core_->fid);
+    for (int i = 0; i < kColours; ++i) {
+      XRenderColor rc{static_cast<unsigned short>((kRgb[i] >> 16 & 0xFF) * 257),
+                      static_cast<unsigned short>((kRgb[i] >> 8 & 0xFF) * 257),
+                      static_cast<unsigned short>((kRgb[i] & 0xFF) * 257), 0xFFFF};
+      XftColorAllocValue(d, visual_, colormap_, &rc, &colours_[i]);
+    }
+  }
+  ~Painter() {
+    for (XftColor& c : colours_) XftColorFree(display_, visual_, colormap_, &c);
+    if (draw_) XftDrawDestroy(draw_);
+    if (xft_) XftFontClose(display_, xft_);
+    if (core_) XFreeFont(display_, core_);
+    XFreeGC(display_, gc_);
+  }
+  Painter(const Painter&) = delete;
+  Painter& operator=(const Painter&) = delete;
+
+  unsigned long pixel(Colour c) const { return colours_[c].pixel; }
+  int ascent() const { return xft_ ? xft_->ascent : core_ ? core_->ascent : 10; }
+  int line_height() const {
+    return xft_ ? xft_->height + 2 : core_ ? core_->ascent + core_->descent + 2 : 14;
+  }
+
+  int width(const std::string& s) const {
+    if (xft_) {
+      XGlyphInfo g;
+      XftTextExtentsUtf8(display_, xft_, reinterpret_cast<const FcChar8*>(s.data()),
+                         static_cast<int>(s.size()), &g);
+      return g.xOff;
+    }
+    if (core_) {
+      std::string l = to_latin1(s);
+      return XTextWidth(core_, l.data(), static_cast<int>(l.size()));
+    }
+    return static_cast<int>(s.size()) * 6;
+  }
+
+  void text(int x, int baseline, const std::string& s) {
+    if (xft_) {
+      XftDrawStringUtf8(draw_, &colours_[kText], xft_, x, baseline,
+                        reinterpret_cast<const FcChar8*>(s.data()), static_cast<int>(s.size()));
+    } else if (core_) {
+      std::string l = to_latin1(s);
+      XSetForeground(display_, gc_, pixel(kText));
+      XDrawString(display_, window_, gc_, x, baseline, l.data(), static_cast<int>(l.size()));
+    }
+  }
+
+  void fill(Rect r, Colour c) {
+    XSetForeground(display_, gc_, pixel(c));
+    XFillRectangle(display_, window_, gc_, r.x, r.y, r.w, r.h);
+  }
+  void frame(Rect r, Colour c) {
+    XSetForeground(display_, gc_, pixel(c));
+    XDrawRectangle(display_, window_, gc_, r.x, r.y, r.w - 1, r.h - 1);
+  }
+
+ private:
+  Display* display_;
+  Window window_;
+  Visual* visual_;
+  Colormap colormap_;
+  GC gc_;
+  XftFont* xft_ = nullptr;
+  XftDraw* draw_ = nullptr;
+  XFontStruct* core_ = nullptr;
+  XftColor colours_[kColours]{};
+};
+
+// Greedy wrap at spaces; a word wider than a line (a path, say) is broken
+// between characters. Line breaks in the text are kept.
+std::vector<std::string> wrap(const std::string& text, const Painter& p) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start <= text.size()) {
+    size_t end = std::min(text.find('\n', start), text.size());
+    std::string line;
+    size_t pos = start;
+    while (pos < end) {
+      size_t stop = std::min(text.find(' ', pos), end);
+      std::string word = text.substr(pos, stop - pos);
+      pos = stop + 1;
+      if (word.empty()) continue;
+      std::string joined = line.empty() ? word : line + " " + word;
+      if (p.width(joined) <= kWrapWidth) {
+        line = joined;
+        continue;
+      }
+      if (!line.empty()) lines.push_back(line);
+      while (p.width(word) > kWrapWidth) {
+        size_t cut = 1;
+        for (size_t next = cut; next <= word.size(); ++next) {
+          if (next < word.size() && continuation(word[next])) continue;
+          if (p.width(word.substr(0, next)) > kWrapWidth) break;
+          cut = next;
+        }
+        while (cut < word.size() && continuation(word[cut])) ++cut;
+        lines.push_back(word.substr(0, cut));
+        word.erase(0, cut);
+      }
+      line = word;
+    }
+    lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
+}
+
+Rect place_over(Display* d, Window owner, int w, int h) {
+  XWindowAttributes a;
+  Window child;
+  int x, y;
+  if (owner && XGetWindowAttributes(d, owner, &a) && a.map_state == IsViewable &&
+      XTranslateCoordinates(d, owner, a.root, 0, 0, &x, &y, &child))
+    return centred({x, y, a.width, a.height}, w, h);
+  return centred(monitor_at_pointer(d), w, h);
+}
+
+class Dialog {
+ public:
+  Dialog(Display* d, Window owner, const std::string& text);
+  ~Dialog() {
+    painter_.reset();
+    if (!gone_) XDestroyWindow(display_, window_);
+    XFlush(display_);
+  }
+  Dialog(const Dialog&) = delete;
+  Dialog& operator=(const Dialog&) = delete;
+  // True when the event dismisses the dialog.
+  bool handle(const XEvent& e);
+  Window window() const { return window_; }
+
+ private:
+  void set_properties(Window owner, Rect where);
+  void paint();
+  void paint_button();
+
+  Display* display_;
+  Window window_;
+  std::unique_ptr<Painter> painter_;
+  std::vector<std::string> lines_;
+  Rect button_;
+  bool lit_ = false, down_ = false, gone_ = false;
+};
+
+Dialog::Dialog(Display* d, Window owner, const std::string& text) : display_(d) {
+  const int screen = DefaultScreen(d);
+  // Created at once so the painter can measure; sized and placed after.
+  window_ = XCreateSimpleWindow(d, RootWindow(d, screen), 0, 0, 1, 1, 0, 0, 0);
+  painter_ = std::make_unique<Painter>(d, window_);
+  lines_ = wrap(text, *painter_);
+  int text_w = 0;
+  for (const auto& l : lines_) text_w = std::max(text_w, painter_->width(l));
+  const int w = std::max(text_w, kMinWidth) + 2 * kPad;
+  const int text_h = static_cast<int>(lines_.size()) * painter_->line_height();
+  const int h = kPad + text_h + kPad + kButtonH + kPad;
+  button_ = {(w - kButtonW) / 2, h - kPad - kButtonH, kButtonW, kButtonH};
+
+  Rect where = place_over(d, owner, w, h);
+  XSetWindowAttributes attrs{};
+  attrs.background_pixel = painter_->pixel(kFace);
+  attrs.event_mask = ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask |
+                     PointerMotionMask | LeaveWindowMask | StructureNotifyMask;
+  XChangeWindowAttributes(d, window_, CWBackPixel | CWEventMask, &attrs);
+  XMoveResizeWindow(d, window_, where.x, where.y, w, h);
+  set_properties(owner, where);
+  XMapRaised(d, window_);
+}
+
+void Dialog::set_properties(Window owner, Rect where) {
+  XSizeHints* size = XAllocSizeHints();
+  size->flags = PPosition | PSize | PMinSize | PMaxSize;
+  size->x = where.x;
+  size->y = where.y;
+  size->width = size->min_width = size->max_width = where.w;
+  size->height = size->min_height = size->max_height = where.h;
+  XWMHints* hints = XAllocWMHints();
+  hints->flags = InputHint;
+  hints->input = True;
+  XClassHint* cls = XAllocClassHint();
+  cls->res_name = const_cast<char*>("zol");
+  cls->res_class = const_cast<char*>("Zol");
+  Xutf8SetWMProperties(display_, window_, "Zol", "Zol", nullptr, 0, size, hints, cls);
+  XFree(size);
+  XFree(hints);
+  XFree(cls);
+
+  auto atom = [&](const char* name) { return XInternAtom(display_, name, False); };
+  auto set = [&](const char* name, Atom type, int format, const void* data, int count) {
+    XChangeProperty(display_, window_, atom(name), type, format, PropModeReplace,
+                    static_cast<const unsigned char*>(data), count);
+  };
+  set("_NET_WM_NAME", atom("UTF8_STRING"), 8, "Zol", 3);
+  Atom type = atom("_NET_WM_WINDOW_TYPE_DIALOG"), modal = atom("_NET_WM_STATE_MODAL");
+  set("_NET_WM_WINDOW_TYPE", XA_ATOM, 32, &type, 1);
+  set("_NET_WM_STATE", XA_ATOM, 32, &modal, 1);
+  long pid = getpid();
+  set("_NET_WM_PID", XA_CARDINAL, 32, &pid, 1);
+  if (owner) XSetTransientForHint(display_, window_, owner);
+  Atom del = atom("WM_DELETE_WINDOW");
+  XSetWMProtocols(display_, window_, &del, 1);
+}
+
+void Dialog::paint() {
+  Painter& p = *painter_;
+  int baseline = kPad + p.ascent();
+  for (const auto& l : lines_) {
+    p.text(kPad, baseline, l);
+    baseline += p.line_height();
+  }
+  paint_button();
+}
+
+void Dialog::paint_button() {
+  Painter& p = *painter_;
+  p.fill(button_, down_ && lit_ ? kButtonDown : lit_ ? kButtonLit : kButton);
+  p.frame(button_, lit_ ? kEdgeLit : kEdge);
+  const std::string label = "OK";
+  int lh = p.line_height() - 2;
+  p.text(button_.x + (button_.w - p.width(label)) / 2,
+         button_.y + (button_.h - lh) / 2 + p.ascent(), label);
+}
+
+bool Dialog::handle(const XEvent& e) {
+  switch (e.type) {
+    case Expose:
+      if (e.xexpose.count == 0) paint();
+      return false;
+    case MapNotify:
+      // Without a window manager nobody else gives us the keyboard.
+      XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+      return false;
+    case KeyPress: {
+      KeySym k = XLookupKeysym(const_cast<XKeyEvent*>(&e.xkey), 0);
+      return k == XK_Return || k == XK_KP_Enter || k == XK_Escape || k == XK_space;
+    }
+    case MotionNotify:
+    case LeaveNotify: {
+      bool lit = e.type == MotionNotify && button_.contains(e.xmotion.x, e.xmotion.y);
+      if (lit != lit_) {
+        lit_ = lit;
+        paint_button();
+      }
+      return false;
+    }
+    case ButtonPress:
+      if (e.xbutton.button != Button1 || !button_.contains(e.xbutton.x, e.xbutton.y)) return false;
+      down_ = lit_ = true;
+      paint_button();
+      return false;
+    case ButtonRelease:
+      if (e.xbutton.button != Button1 || !down_) return false;
+      down_ = false;
+      if (button_.contains(e.xbutton.x, e.xbutton.y)) return true;
+      paint_button();
+      return false;
+    case ClientMessage:
+      return e.xclient.message_type == XInternAtom(display_, "WM_PROTOCOLS", False) &&
+             static_cast<Atom>(e.xclient.data.l[0]) ==
+                 XInternAtom(display_, "WM_DELETE_WINDOW", False);
+    case DestroyNotify:
+      gone_ = true;
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+void run_failure_dialog(Display* display, Window owner, const std::string& text,
+                        const std::function<void(Rect)>& repaint_owner) {
+  Dialog dialog(display, owner, text);
+  for (;;) {
+    XEvent e;
+    XNextEvent(display, &e);
+    if (owner && e.xany.window == owner) {
+      // The menu stays painted and takes no pointer events meanwhile.
+      if (e.type == Expose)
+        repaint_owner({e.xexpose.x, e.xexpose.y, e.xexpose.width, e.xexpose.height});
+      continue;
+    }
+    if (e.xany.window == dialog.window() && dialog.handle(e)) return;
+  }
+}
+
+}  // namespace zol::x11

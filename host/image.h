@@ -1,0 +1,40 @@
+#pragma once
+// Strict decoding of the built-in pictures: uncompressed 24-bit BMP and the
+// ICO icon set. Every field is checked before it is used; a bad file throws
+// ImageError naming the file and what is wrong, and nothing is read out of
+// bounds, whatever the input.
+
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
+#include "host/platform.h"
+
+namespace zol {
+
+class ImageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// 0x00RRGGBB, rows top-down.
+struct Image {
+  int width = 0, height = 0;
+  std::vector<uint32_t> pixels;
+  uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+// Accepts only BITMAPINFOHEADER (40 bytes), 1 plane, 24 bits, BI_RGB,
+// bottom-up rows padded to 4 bytes, of exactly want_width x want_height.
+// `file` names the picture in messages ("background.bmp: ...").
+Image decode_bmp(std::span<const uint8_t> bytes, std::string_view file, int want_width,
+                 int want_height);
+
+// Accepts an ICO (type 1) whose images are BITMAPINFOHEADER DIBs of 8 bits
+// per pixel with a palette and a 1-bit AND mask; returns them in file order,
+// each as ARGB with the mask turned into alpha 0 or 255.
+std::vector<IconImage> decode_ico(std::span<const uint8_t> bytes, std::string_view file);
+
+}  // namespace zol

@@ -1,0 +1,346 @@
+#include "host/platform_x11.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <vector>
+
+#include "host/spawn_posix.h"
+
+namespace zol {
+namespace x11 {
+namespace {
+
+int on_io_error(Display*) {
+  static const char msg[] = "zol: Verbindung zum X-Server verloren\n";
+  ssize_t ignored = write(STDERR_FILENO, msg, sizeof msg - 1);
+  (void)ignored;
+  _exit(1);
+}
+
+// A protocol error (say a window gone in a race) is not worth dying for.
+int on_error(Display* display, XErrorEvent* e) {
+  char text[256] = "";
+  XGetErrorText(display, e->error_code, text, sizeof text);
+  std::fprintf(stderr, "zol: X-Fehler: %s (Anfrage %d.%d)\n", text, e->request_code, e->minor_code);
+  return 0;
+}
+
+int floor_half(int v) { return v >= 0 ? v / 2 : -((1 - v) / 2); }
+
+}  // namespace
+
+Display* open_display() {
+  XSetIOErrorHandler(on_io_error);
+  XSetErrorHandler(on_error);
+  Display* display = XOpenDisplay(nullptr);
+  if (display) fcntl(ConnectionNumber(display), F_SETFD, FD_CLOEXEC);
+  return display;
+}
+
+Rect centred(Rect area, int w, int h) {
+  return {area.x + floor_half(area.w - w), area.y + floor_half(area.h - h), w, h};
+}
+
+Rect monitor_at_pointer(Display* display) {
+  const int screen = DefaultScreen(display);
+  const Window root = RootWindow(display, screen);
+  Rect whole{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
+
+  Window root_ret, child;
+  int px = 0, py = 0, wx, wy;
+  unsigned mask;
+  XQueryPointer(display, root, &root_ret, &child, &px, &py, &wx, &wy, &mask);
+
+  int event_base, error_base, major = 0, minor = 0;
+  if (!XRRQueryExtension(display, &event_base, &error_base) ||
+      !XRRQueryVersion(display, &major, &minor) || major * 100 + minor < 105)
+    return whole;
+  int count = 0;
+  XRRMonitorInfo* monitors = XRRGetMonitors(display, root, True, &count);
+  if (!monitors) return whole;
+  Rect fallback = whole;
+  std::optional<Rect> hit;
+  for (int i = 0; i < count; ++i) {
+    Rect m{monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height};
+    if (i == 0 || monitors[i].primary) fallback = m;
+    if (!hit && m.contains(px, py)) hit = m;
+  }
+  XRRFreeMonitors(monitors);
+  return hit.value_or(fallback);
+}
+
+}  // namespace x11
+
+namespace {
+
+class X11Platform final : public Platform {
+ public:
+  ~X11Platform() override { destroy_window(); }
+
+  void create_window(const WindowSpec& spec) override;
+  void present(const Framebuffer& frame, std::span<const Rect> areas) override;
+  void show_window() override;
+  void run(EventSink& sink) override;
+  void destroy_window() override;
+  void show_failure(const std::string& text) override;
+
+  void start_program(const std::string& program, const std::vector<std::string>& args,
+                     int) override {
+    start_beside(executable_dir(), program, args);
+  }
+  // xdg-open only opens, so the verb and the show command have no say.
+  void open_address(const std::string&, const std::string& address, int) override {
+    open_with_desktop(address);
+  }
+
+ private:
+  Atom atom(const char* name) { return XInternAtom(display_, name, False); }
+  XVisualInfo pick_visual();
+  void set_properties(const WindowSpec& spec, Rect where);
+  void push(Rect area);
+  void dispatch(XEvent& event, EventSink& sink);
+
+  Display* display_ = nullptr;
+  Window window_ = 0;
+  Visual* visual_ = nullptr;
+  Colormap own_colormap_ = 0;
+  GC gc_ = nullptr;
+  Atom wm_protocols_ = 0, wm_delete_ = 0;
+  bool mapped_ = false;
+  const Framebuffer* frame_ = nullptr;
+};
+
+XVisualInfo X11Platform::pick_visual() {
+  // Exactly the layout of our pixels: 0x00RRGGBB in a 32-bit unit.
+  XVisualInfo want{};
+  want.screen = DefaultScreen(display_);
+  want.depth = 24;
+  want.c_class = TrueColor;
+  want.red_mask = 0xff0000;
+  want.green_mask = 0x00ff00;
+  want.blue_mask = 0x0000ff;
+  int count = 0;
+  XVisualInfo* found =
+      XGetVisualInfo(display_,
+                     VisualScreenMask | VisualDepthMask | VisualClassMask | VisualRedMaskMask |
+                         VisualGreenMaskMask | VisualBlueMaskMask,
+                     &want, &count);
+  int formats = 0;
+  bool bpp32 = false;
+  if (XPixmapFormatValues* f = XListPixmapFormats(display_, &formats)) {
+    for (int i = 0; i < formats; ++i) bpp32 |= f[i].depth == 24 && f[i].bits_per_pixel == 32;
+    XFree(f);
+  }
+  if (!found || !bpp32) {
+    if (found) XFree(found);
+    throw PlatformError("Der X-Server bietet keine 24-Bit-TrueColor-Darstellung.");
+  }
+  XVisualInfo vi = found[0];
+  for (int i = 0; i < count; ++i)
+    if (found[i].visual == DefaultVisual(display_, want.screen)) vi = found[i];
+  XFree(found);
+  return vi;
+}
+
+void X11Platform::create_window(const WindowSpec& spec) {
+  destroy_window();
+  display_ = x11::open_display();
+  if (!display_)
+    throw PlatformError(
+        "Keine Verbindung zum X-Server (DISPLAY nicht gesetzt oder nicht erreichbar).");
+  try {
+    XVisualInfo vi = pick_visual();
+    visual_ = vi.visual;
+    const int screen = DefaultScreen(display_);
+    const Window root = RootWindow(display_, screen);
+    Colormap colormap = DefaultColormap(display_, screen);
+    if (visual_ != DefaultVisual(display_, screen))
+      colormap = own_colormap_ = XCreateColormap(display_, root, visual_, AllocNone);
+
+    Rect where = x11::centred(x11::monitor_at_pointer(display_), spec.width, spec.height);
+    XSetWindowAttributes attrs{};
+    attrs.background_pixmap = None;  // the server never paints an empty frame
+    attrs.border_pixel = 0;
+    attrs.colormap = colormap;
+    attrs.event_mask = ExposureMask | PointerMotionMask | ButtonPressMask | ButtonReleaseMask |
+                       StructureNotifyMask;
+    window_ =
+        XCreateWindow(display_, root, where.x, where.y, spec.width, spec.height, 0, 24, InputOutput,
+                      visual_, CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attrs);
+    XGCValues values{};
+    values.graphics_exposures = False;
+    gc_ = XCreateGC(display_, window_, GCGraphicsExposures, &values);
+    set_properties(spec, where);
+  } catch (...) {
+    destroy_window();
+    throw;
+  }
+}
+
+void X11Platform::set_properties(const WindowSpec& spec, Rect where) {
+  XSizeHints* size = XAllocSizeHints();
+  size->flags = PPosition | PSize | PMinSize | PMaxSize;
+  size->x = where.x;
+  size->y = where.y;
+  size->width = size->min_width = size->max_width = spec.width;
+  size->height = size->min_height = size->max_height = spec.height;
+  XWMHints* hints = XAllocWMHints();
+  hints->flags = InputHint | StateHint;
+  hints->input = True;
+  hints->initial_state = NormalState;
+  XClassHint* cls = XAllocClassHint();
+  cls->res_name = const_cast<char*>("zol");
+  cls->res_class = const_cast<char*>("Zol");
+  Xutf8SetWMProperties(display_, window_, spec.title.c_str(), spec.title.c_str(), nullptr, 0, size,
+                       hints, cls);
+  XFree(size);
+  XFree(hints);
+  XFree(cls);
+
+  auto set = [&](const char* name, Atom type, int format, const void* data, int count) {
+    XChangeProperty(display_, window_, atom(name), type, format, PropModeReplace,
+                    static_cast<const unsigned char*>(data), count);
+  };
+  set("_NET_WM_NAME", atom("UTF8_STRING"), 8, spec.title.data(),
+      static_cast<int>(spec.title.size()));
+  long pid = getpid();
+  set("_NET_WM_PID", XA_CARDINAL, 32, &pid, 1);
+  // flags = decorations, decorations = none; still a managed, focusable window.
+  long motif[5] = {2, 0, 0, 0, 0};
+  set("_MOTIF_WM_HINTS", atom("_MOTIF_WM_HINTS"), 32, motif, 5);
+
+  std::vector<long> icon;  // format 32 properties are arrays of long in Xlib
+  for (const IconImage& image : spec.icons) {
+    icon.push_back(image.size);
+    icon.push_back(image.size);
+    for (uint32_t p : image.argb) icon.push_back(static_cast<long>(p));
+  }
+  if (!icon.empty())
+    set("_NET_WM_ICON", XA_CARDINAL, 32, icon.data(), static_cast<int>(icon.size()));
+
+  wm_protocols_ = atom("WM_PROTOCOLS");
+  wm_delete_ = atom("WM_DELETE_WINDOW");
+  XSetWMProtocols(display_, window_, &wm_delete_, 1);
+}
+
+void X11Platform::push(Rect area) {
+  if (!frame_ || !mapped_ || frame_->pixels.empty()) return;
+  const int x0 = std::max(area.x, 0), y0 = std::max(area.y, 0);
+  const int x1 = std::min(area.x + area.w, frame_->width);
+  const int y1 = std::min(area.y + area.h, frame_->height);
+  if (x1 <= x0 || y1 <= y0) return;
+  // Wraps the framebuffer's own memory: no copy on our side.
+  XImage* image =
+      XCreateImage(display_, visual_, 24, ZPixmap, 0,
+                   reinterpret_cast<char*>(const_cast<uint32_t*>(frame_->pixels.data())),
+                   frame_->width, frame_->height, 32, frame_->width * 4);
+  if (!image) return;
+  image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+  XPutImage(display_, window_, gc_, image, x0, y0, x0, y0, x1 - x0, y1 - y0);
+  image->data = nullptr;  // ours, not Xlib's to free
+  XDestroyImage(image);
+}
+
+void X11Platform::present(const Framebuffer& frame, std::span<const Rect> areas) {
+  frame_ = &frame;
+  if (!display_ || !mapped_) return;  // the first Expose pushes it
+  for (const Rect& r : areas) push(r);
+  XFlush(display_);
+}
+
+void X11Platform::show_window() {
+  if (!display_) return;
+  XMapWindow(display_, window_);
+  XFlush(display_);
+}
+
+void X11Platform::dispatch(XEvent& event, EventSink& sink) {
+  if (event.xany.window != window_) return;
+  switch (event.type) {
+    case Expose: {
+      mapped_ = true;  // only a viewable window is exposed
+      Rect area{event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height};
+      push(area);  // the framebuffer holds the last composed frame
+      break;
+    }
+    case MapNotify:
+      mapped_ = true;
+      break;
+    case UnmapNotify:
+      mapped_ = false;
+      break;
+    case MotionNotify:
+      sink.pointer({PointerEvent::Kind::Move, event.xmotion.x, event.xmotion.y, 0});
+      break;
+    case ButtonPress:
+    case ButtonRelease:
+      sink.pointer(
+          {event.type == ButtonPress ? PointerEvent::Kind::Press : PointerEvent::Kind::Release,
+           event.xbutton.x, event.xbutton.y, static_cast<int>(event.xbutton.button)});
+      break;
+    case ClientMessage:
+      if (event.xclient.message_type == wm_protocols_ && event.xclient.format == 32 &&
+          static_cast<Atom>(event.xclient.data.l[0]) == wm_delete_)
+        sink.close_requested();
+      break;
+    default:
+      break;
+  }
+}
+
+void X11Platform::run(EventSink& sink) {
+  if (!display_) return;
+  while (sink.running()) {
+    XEvent event;
+    XNextEvent(display_, &event);
+    dispatch(event, sink);
+    if (sink.running() && XPending(display_) == 0) {
+      sink.idle();
+      XFlush(display_);
+    }
+  }
+}
+
+void X11Platform::destroy_window() {
+  if (!display_) return;
+  if (gc_) XFreeGC(display_, gc_);
+  if (window_) XDestroyWindow(display_, window_);
+  if (own_colormap_) XFreeColormap(display_, own_colormap_);
+  XCloseDisplay(display_);
+  display_ = nullptr;
+  window_ = 0;
+  gc_ = nullptr;
+  own_colormap_ = 0;
+  visual_ = nullptr;
+  mapped_ = false;
+}
+
+void X11Platform::show_failure(const std::string& text) {
+  std::string line = text;
+  std::replace(line.begin(), line.end(), '\n', ' ');
+  std::fprintf(stderr, "zol: %s\n", line.c_str());
+  std::fflush(stderr);
+
+  Display* display = display_ ? display_ : x11::open_display();
+  if (!display) return;
+  x11::run_failure_dialog(display, window_, text, [this](Rect r) {
+    mapped_ = true;
+    push(r);
+  });
+  if (display != display_) XCloseDisplay(display);
+}
+
+}  // namespace
+
+std::unique_ptr<Platform> make_platform() { return std::make_unique<X11Platform>(); }
+
+}  // namespace zol

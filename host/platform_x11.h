@@ -1,0 +1,30 @@
+#pragma once
+// Private to the X11 platform: shared by platform_x11.cc and
+// failure_dialog_x11.cc, included nowhere else, so no X type leaks out.
+
+#include <X11/Xlib.h>
+
+#include <functional>
+#include <string>
+
+#include "host/platform.h"
+
+namespace zol::x11 {
+
+// Opens the display with our error handlers in place and the connection
+// closed on exec; nullptr when there is no X server to reach.
+Display* open_display();
+
+// The RandR monitor holding the pointer, or the whole screen.
+Rect monitor_at_pointer(Display* display);
+
+// Centres w x h in `area`, odd remainders rounded down.
+Rect centred(Rect area, int w, int h);
+
+// Shows the modal failure message and returns when it is dismissed. While
+// it is up, events of `owner` (0 when there is none) are not delivered:
+// its Expose areas go to `repaint_owner`, its pointer events are dropped.
+void run_failure_dialog(Display* display, Window owner, const std::string& text,
+                        const std::function<void(Rect)>& repaint_owner);
+
+}  // namespace zol::x11

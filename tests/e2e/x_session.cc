@@ -1,0 +1,344 @@
+#include <gtest/gtest.h>
+// (gtest first: x_session.h names its AssertionResult)
+#include "tests/e2e/x_session.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace zol::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+std::string output_dir() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  fs::path dir = fs::current_path() / "e2e-output" /
+                 (std::string(info->test_suite_name()) + "." + info->name());
+  fs::create_directories(dir);
+  return dir.string();
+}
+
+// Bounded polling: synchronisation with another process, never a timing claim.
+template <typename Done>
+bool poll_until(double seconds, Done done) {
+  const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+  while (!done()) {
+    if (Clock::now() > end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return true;
+}
+
+pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+            const std::string& dir, const std::string& log) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (!dir.empty()) posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, (log + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, (log + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  std::vector<char*> args, envp;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
+  pid_t pid = -1;
+  const int err = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (err != 0) throw std::runtime_error("can't start " + argv[0] + ": " + strerror(err));
+  return pid;
+}
+
+std::vector<std::string> environment_with(const std::string& display, const std::string& path) {
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    if (entry.starts_with("DISPLAY=") || entry.starts_with("PATH=")) continue;
+    env.push_back(entry);
+  }
+  env.push_back("DISPLAY=" + display);
+  const char* old_path = getenv("PATH");
+  env.push_back("PATH=" + (path.empty() ? std::string(old_path ? old_path : "/usr/bin:/bin") : path));
+  return env;
+}
+
+void write_bmp(const Image& image, const std::string& file) {
+  const int stride = (image.width * 3 + 3) / 4 * 4;
+  std::vector<uint8_t> out(54 + static_cast<size_t>(stride) * image.height);
+  auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&out[at], &v, 4); };
+  out[0] = 'B', out[1] = 'M';
+  put32(2, static_cast<uint32_t>(out.size()));
+  put32(10, 54), put32(14, 40), put32(18, image.width), put32(22, image.height);
+  out[26] = 1, out[28] = 24;
+  for (int y = 0; y < image.height; ++y)
+    for (int x = 0; x < image.width; ++x) {
+      const uint32_t c = image.at(x, y);
+      uint8_t* p = &out[54 + static_cast<size_t>(stride) * (image.height - 1 - y) + 3 * x];
+      p[0] = c & 0xFF, p[1] = c >> 8 & 0xFF, p[2] = c >> 16 & 0xFF;
+    }
+  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(out.data()),
+                                               static_cast<std::streamsize>(out.size()));
+}
+
+Display* as_display(void* handle) { return static_cast<Display*>(handle); }
+
+// Windows come and go while the tests look at them; Xlib's default handler
+// would end the test run over a BadWindow.
+int ignore_x_error(Display*, XErrorEvent*) { return 0; }
+
+}  // namespace
+
+std::string zol_binary() { return ZOL_BINARY; }
+
+XSession::XSession(int width, int height, bool window_manager) {
+  start_server(width, height);
+  if (window_manager) start_window_manager();
+}
+
+XSession::~XSession() {
+  if (display_handle_) XCloseDisplay(as_display(display_handle_));
+  for (pid_t pid : children_) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+  if (server_ > 0) {
+    kill(server_, SIGTERM);
+    waitpid(server_, nullptr, 0);
+  }
+}
+
+// Xvfb picks a free display itself and says which once it is ready.
+void XSession::start_server(int width, int height) {
+  int ready[2];
+  if (pipe(ready) != 0) throw std::runtime_error("pipe failed");
+  fcntl(ready[0], F_SETFD, FD_CLOEXEC);
+  const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
+  server_ = spawn({"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", screen,
+                   "-nolisten", "tcp", "-noreset"},
+                  environment_with("", ""), "", output_dir() + "/xvfb");  // inherits ready[1]
+  close(ready[1]);
+  // It writes the number and the newline apart: read up to the newline, or
+  // closing early kills it with SIGPIPE.
+  std::string number;
+  char c = 0;
+  pollfd p{ready[0], POLLIN, 0};
+  while (poll(&p, 1, 20000) == 1 && read(ready[0], &c, 1) == 1 && c != '\n') number += c;
+  close(ready[0]);
+  if (c != '\n' || number.empty()) throw std::runtime_error("Xvfb did not start (is it installed?)");
+  display_ = ":" + number;
+  XSetErrorHandler(ignore_x_error);
+  display_handle_ = XOpenDisplay(display_.c_str());
+  if (!display_handle_) throw std::runtime_error("can't open " + display_);
+  fcntl(ConnectionNumber(as_display(display_handle_)), F_SETFD, FD_CLOEXEC);
+}
+
+// openbox runs its startup command once it is in its event loop; a window
+// mapped before then can be lost, as at any desktop's login.
+void XSession::start_window_manager() {
+  const std::string ready = output_dir() + "/openbox.ready";
+  std::filesystem::remove(ready);
+  children_.push_back(spawn({"openbox", "--sm-disable", "--startup", "touch " + ready},
+                            environment_with(display_, ""), "", output_dir() + "/openbox"));
+  if (!poll_until(10, [&] { return fs::exists(ready); }))
+    throw std::runtime_error("openbox did not come up");
+}
+
+pid_t XSession::start(const std::string& program, const std::vector<std::string>& args,
+                      const std::string& dir, const std::string& path) {
+  std::vector<std::string> argv{program};
+  argv.insert(argv.end(), args.begin(), args.end());
+  const std::string log = output_dir() + "/" + fs::path(program).filename().string();
+  const pid_t pid = spawn(argv, environment_with(display_, path), dir, log);
+  children_.push_back(pid);
+  logs_[pid] = log;
+  return pid;
+}
+
+std::string XSession::stderr_of(pid_t pid) const {
+  std::stringstream text;
+  text << std::ifstream(logs_.at(pid) + ".err").rdbuf();
+  return text.str();
+}
+
+unsigned long XSession::wait_for_window(const std::string& name) {
+  Display* d = as_display(display_handle_);
+  Window found = 0;
+  std::function<void(Window)> search = [&](Window w) {
+    char* title = nullptr;
+    XWindowAttributes attributes;
+    if (XFetchName(d, w, &title) && title) {
+      if (name == title && XGetWindowAttributes(d, w, &attributes) &&
+          attributes.map_state == IsViewable)
+        found = w;
+      XFree(title);
+    }
+    Window root, parent, *children = nullptr;
+    unsigned int count = 0;
+    if (!found && XQueryTree(d, w, &root, &parent, &children, &count))
+      for (unsigned int i = 0; i < count && !found; ++i) search(children[i]);
+    if (children) XFree(children);
+  };
+  poll_until(10, [&] {
+    search(DefaultRootWindow(d));
+    return found != 0;
+  });
+  return found;
+}
+
+std::optional<int> XSession::wait_exit(pid_t pid, double seconds) {
+  int status = 0;
+  if (!poll_until(seconds, [&] { return waitpid(pid, &status, WNOHANG) == pid; })) return {};
+  std::erase(children_, pid);
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return WEXITSTATUS(status);
+}
+
+Geometry XSession::geometry(unsigned long window) {
+  Display* d = as_display(display_handle_);
+  XWindowAttributes a;
+  XGetWindowAttributes(d, window, &a);
+  int x = 0, y = 0;
+  Window child;
+  XTranslateCoordinates(d, window, DefaultRootWindow(d), 0, 0, &x, &y, &child);
+  return {x, y, a.width, a.height};
+}
+
+Image XSession::grab(int x, int y, int width, int height) {
+  Display* d = as_display(display_handle_);
+  XImage* shot = XGetImage(d, DefaultRootWindow(d), x, y, static_cast<unsigned>(width),
+                           static_cast<unsigned>(height), AllPlanes, ZPixmap);
+  Image image{width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height)};
+  for (int row = 0; row < height; ++row)
+    for (int col = 0; col < width; ++col)
+      image.pixels[static_cast<size_t>(row) * width + col] =
+          static_cast<uint32_t>(XGetPixel(shot, col, row)) & 0xFFFFFF;
+  XDestroyImage(shot);
+  return image;
+}
+
+Image XSession::grab_window(unsigned long window) {
+  const Geometry g = geometry(window);
+  return grab(g.x, g.y, g.width, g.height);
+}
+
+std::vector<long> XSession::cardinals(unsigned long window, const std::string& property) {
+  Display* d = as_display(display_handle_);
+  Atom type;
+  int format;
+  unsigned long count = 0, after;
+  unsigned char* data = nullptr;
+  XGetWindowProperty(d, window, XInternAtom(d, property.c_str(), False), 0, 1 << 20, False,
+                     AnyPropertyType, &type, &format, &count, &after, &data);
+  std::vector<long> values;
+  if (data && format == 32) values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+  if (data) XFree(data);
+  return values;
+}
+
+std::string XSession::text_property(unsigned long window, const std::string& property) {
+  Display* d = as_display(display_handle_);
+  Atom type;
+  int format;
+  unsigned long count = 0, after;
+  unsigned char* data = nullptr;
+  XGetWindowProperty(d, window, XInternAtom(d, property.c_str(), False), 0, 1 << 16, False,
+                     AnyPropertyType, &type, &format, &count, &after, &data);
+  std::string text;
+  if (data && format == 8) text.assign(reinterpret_cast<char*>(data), count);
+  if (data) XFree(data);
+  return text;
+}
+
+void XSession::send_close_request(unsigned long window) {
+  Display* d = as_display(display_handle_);
+  XEvent event{};
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = static_cast<long>(XInternAtom(d, "WM_DELETE_WINDOW", False));
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(d, window, False, NoEventMask, &event);
+  XFlush(d);
+}
+
+void XSession::xdotool(const std::vector<std::string>& args) {
+  std::vector<std::string> argv{"xdotool"};
+  argv.insert(argv.end(), args.begin(), args.end());
+  const pid_t pid = spawn(argv, environment_with(display_, ""), "", output_dir() + "/xdotool");
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    throw std::runtime_error("xdotool " + (args.empty() ? "" : args[0]) + " failed");
+}
+
+void XSession::click(int x, int y) {
+  move_pointer(x, y);
+  xdotool({"click", "1"});
+}
+
+bool XSession::wait_for_pixels(int x, int y, const Image& expected, double seconds) {
+  return poll_until(seconds, [&] {
+    return grab(x, y, expected.width, expected.height).pixels == expected.pixels;
+  });
+}
+
+void XSession::kill_server() {
+  if (display_handle_) XCloseDisplay(as_display(display_handle_));
+  display_handle_ = nullptr;
+  kill(server_, SIGKILL);
+  waitpid(server_, nullptr, 0);
+  server_ = -1;
+}
+
+::testing::AssertionResult same_pixels(const Image& actual, const Image& expected,
+                                       const std::string& name) {
+  if (actual.width == expected.width && actual.height == expected.height &&
+      actual.pixels == expected.pixels)
+    return ::testing::AssertionSuccess();
+  const std::string dir = output_dir();
+  write_bmp(actual, dir + "/" + name + "-actual.bmp");
+  write_bmp(expected, dir + "/" + name + "-expected.bmp");
+  size_t differ = 0;
+  int first_x = -1, first_y = -1;
+  if (actual.width == expected.width && actual.height == expected.height)
+    for (int y = 0; y < actual.height; ++y)
+      for (int x = 0; x < actual.width; ++x)
+        if (actual.at(x, y) != expected.at(x, y) && differ++ == 0) first_x = x, first_y = y;
+  return ::testing::AssertionFailure()
+         << name << ": " << actual.width << "x" << actual.height << " vs " << expected.width
+         << "x" << expected.height << ", " << differ << " pixels differ (first at " << first_x
+         << "," << first_y << "); pictures in " << dir;
+}
+
+TempDir::TempDir() {
+  std::string pattern = (fs::temp_directory_path() / "zol-e2e-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+}  // namespace zol::e2e

@@ -1,0 +1,92 @@
+#pragma once
+// A real X server (Xvfb, optionally with openbox) for end-to-end tests of
+// the real zol binary: start it, drive the pointer with xdotool, read the
+// window's pixels and properties back. Every process it starts it ends by
+// its PID.
+
+#include <sys/types.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host/image.h"
+
+namespace zol::e2e {
+
+// Where the binary under test lies; set by the build.
+std::string zol_binary();
+
+struct Geometry {
+  int x = 0, y = 0, width = 0, height = 0;
+};
+
+class XSession {
+ public:
+  XSession(int width, int height, bool window_manager);
+  ~XSession();
+  XSession(const XSession&) = delete;
+  XSession& operator=(const XSession&) = delete;
+
+  const std::string& display() const { return display_; }
+
+  // Starts `program` with `args` in `dir` (or here), with DISPLAY set and
+  // PATH set to `path` when given. Output goes to files in the test dir.
+  pid_t start(const std::string& program, const std::vector<std::string>& args = {},
+              const std::string& dir = "", const std::string& path = "");
+  // The top-level window whose WM_NAME is `name`, waiting up to 10 s for it
+  // to be mapped; 0 when none came.
+  unsigned long wait_for_window(const std::string& name);
+  // The exit status of `pid`, waiting up to `seconds`; nullopt if it still runs.
+  std::optional<int> wait_exit(pid_t pid, double seconds = 10);
+  // What a started program wrote on stderr so far.
+  std::string stderr_of(pid_t pid) const;
+
+  Geometry geometry(unsigned long window);
+  // Pixels of the screen, 0x00RRGGBB, top-down.
+  Image grab(int x, int y, int width, int height);
+  Image grab_window(unsigned long window);
+  std::vector<long> cardinals(unsigned long window, const std::string& property);
+  std::string text_property(unsigned long window, const std::string& property);
+  void send_close_request(unsigned long window);
+
+  // xdotool, waiting for it to finish.
+  void xdotool(const std::vector<std::string>& args);
+  void move_pointer(int x, int y) { xdotool({"mousemove", std::to_string(x), std::to_string(y)}); }
+  void click(int x, int y);
+
+  // Waits (bounded) until the screen at the rectangle equals `expected`.
+  bool wait_for_pixels(int x, int y, const Image& expected, double seconds = 5);
+
+  void kill_server();
+
+ private:
+  void start_server(int width, int height);
+  void start_window_manager();
+  void* connection();
+
+  std::string display_;
+  pid_t server_ = -1;
+  std::vector<pid_t> children_;
+  std::map<pid_t, std::string> logs_;
+  void* display_handle_ = nullptr;
+};
+
+// Compares two pictures exactly; on a mismatch writes both (and where they
+// differ) as BMP files under the test output folder and says where.
+::testing::AssertionResult same_pixels(const Image& actual, const Image& expected,
+                                       const std::string& name);
+
+// A fresh directory removed at the end of the test.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace zol::e2e

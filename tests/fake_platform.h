@@ -1,0 +1,50 @@
+#pragma once
+// A platform that records what it was asked, for tests of the host and menu.
+
+#include <string>
+#include <vector>
+
+#include "host/platform.h"
+
+namespace zol {
+
+class FakePlatform : public Platform {
+ public:
+  void create_window(const WindowSpec& spec) override {
+    calls_.push_back("create_window");
+    window_ = spec;
+    icon_sizes_.clear();
+    for (const IconImage& icon : spec.icons) icon_sizes_.push_back(icon.size);
+  }
+  void present(const Framebuffer& frame, std::span<const Rect> areas) override {
+    calls_.push_back("present");
+    frame_ = &frame;
+    presented_.emplace_back(areas.begin(), areas.end());
+  }
+  void show_window() override { calls_.push_back("show_window"); }
+  void run(EventSink&) override { calls_.push_back("run"); }
+  void destroy_window() override { calls_.push_back("destroy_window"); }
+  void show_failure(const std::string& text) override { failures_.push_back(text); }
+  void start_program(const std::string& program, const std::vector<std::string>& args,
+                     int show_hint) override {
+    std::string call = "start_program " + program;
+    for (const std::string& arg : args) call += " " + arg;
+    calls_.push_back(call + " hint=" + std::to_string(show_hint));
+    if (!start_failure_.empty()) throw PlatformError(start_failure_);
+  }
+  void open_address(const std::string& verb, const std::string& address,
+                    int show_command) override {
+    calls_.push_back("open_address " + verb + " " + address + " show=" +
+                     std::to_string(show_command));
+  }
+
+  std::vector<std::string> calls_;
+  std::vector<std::vector<Rect>> presented_;  // one entry per present()
+  std::vector<std::string> failures_;
+  std::vector<int> icon_sizes_;
+  WindowSpec window_;
+  const Framebuffer* frame_ = nullptr;
+  std::string start_failure_;  // when set, start_program throws it
+};
+
+}  // namespace zol

@@ -1,0 +1,132 @@
+#include "host/image.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "tests/test_pictures.h"
+
+namespace zol {
+namespace {
+
+using test::put16;
+using test::put32;
+
+uint32_t gradient(int x, int y) { return static_cast<uint32_t>(x * 40) << 16 | (y * 50) << 8 | 7; }
+
+TEST(DecodeBmpTest, ReadsBottomUpRowsWithTheirPadding) {
+  // 3 pixels a row: 9 bytes of colour, 3 of padding.
+  const auto bytes = test::make_bmp(3, 2, gradient);
+  const Image image = decode_bmp(bytes, "tiny.bmp", 3, 2);
+  ASSERT_EQ(image.pixels.size(), 6u);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 3; ++x) EXPECT_EQ(image.at(x, y), gradient(x, y)) << x << "," << y;
+}
+
+TEST(DecodeBmpTest, RejectsWhatItCanNotShowNamingTheFile) {
+  struct Case {
+    const char* name;
+    std::function<void(std::vector<uint8_t>&)> spoil;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"empty", [](auto& b) { b.clear(); }, "pic.bmp: not a BMP file"},
+      {"magic", [](auto& b) { b[0] = 'P'; }, "pic.bmp: not a BMP file"},
+      {"header cut", [](auto& b) { b.resize(20); }, "pic.bmp: truncated"},
+      {"wider", [](auto& b) { put32(b, 18, 4); }, "pic.bmp: size is 4 x 2, must be 3 x 2"},
+      {"top-down", [](auto& b) { put32(b, 22, static_cast<uint32_t>(-2)); },
+       "pic.bmp: size is 3 x -2, must be 3 x 2 with rows bottom-up"},
+      {"depth", [](auto& b) { put16(b, 28, 32); }, "pic.bmp: depth is 32 bits, must be 24"},
+      {"planes", [](auto& b) { put16(b, 26, 2); }, "pic.bmp: plane count must be 1"},
+      {"rle", [](auto& b) { put32(b, 30, 1); }, "pic.bmp: compressed, must be uncompressed (BI_RGB)"},
+      {"core header", [](auto& b) { put32(b, 14, 12); }, "pic.bmp: unsupported header size 12"},
+      {"pixels cut", [](auto& b) { b.pop_back(); }, "pic.bmp: truncated"},
+      {"offset past end", [](auto& b) { put32(b, 10, 0xFFFFFFF0u); }, "pic.bmp: truncated"},
+      {"offset in header", [](auto& b) { put32(b, 10, 20); }, "pic.bmp: pixel data overlaps the header"},
+  };
+  for (const Case& c : cases) {
+    auto bytes = test::make_bmp(3, 2, gradient);
+    c.spoil(bytes);
+    try {
+      decode_bmp(bytes, "pic.bmp", 3, 2);
+      ADD_FAILURE() << c.name << ": accepted";
+    } catch (const ImageError& e) {
+      EXPECT_STREQ(e.what(), c.message) << c.name;
+    }
+  }
+}
+
+// An ICO of one 8-bit image of `size` px: palette entry i is grey i, pixel
+// (x, y) has colour index x + y, and the mask clears the top-left pixel.
+std::vector<uint8_t> make_ico(int size) {
+  const size_t stride = (size + 3) / 4 * 4, mask_stride = ((size + 31) / 32) * 4;
+  const size_t dib = 40 + 1024 + stride * size + mask_stride * size;
+  std::vector<uint8_t> out(6 + 16 + dib);
+  put16(out, 2, 1);
+  put16(out, 4, 1);
+  out[6] = out[7] = static_cast<uint8_t>(size);
+  put16(out, 10, 1);
+  put16(out, 12, 8);
+  put32(out, 14, static_cast<uint32_t>(dib));
+  put32(out, 18, 22);
+  const size_t at = 22;
+  put32(out, at, 40);
+  put32(out, at + 4, static_cast<uint32_t>(size));
+  put32(out, at + 8, static_cast<uint32_t>(2 * size));
+  put16(out, at + 12, 1);
+  put16(out, at + 14, 8);
+  for (uint32_t i = 0; i < 256; ++i) put32(out, at + 40 + 4 * i, i << 16 | i << 8 | i);
+  const size_t pixels = at + 40 + 1024, mask = pixels + stride * size;
+  for (int y = 0; y < size; ++y)
+    for (int x = 0; x < size; ++x) out[pixels + (size - 1 - y) * stride + x] = static_cast<uint8_t>(x + y);
+  out[mask + (size - 1) * mask_stride] = 0x80;  // top row, first pixel
+  return out;
+}
+
+TEST(DecodeIcoTest, TurnsPaletteAndMaskIntoArgb) {
+  const auto icons = decode_ico(make_ico(16), "zol.ico");
+  ASSERT_EQ(icons.size(), 1u);
+  EXPECT_EQ(icons[0].size, 16);
+  EXPECT_EQ(icons[0].argb[0], 0x00000000u);           // masked out
+  EXPECT_EQ(icons[0].argb[1], 0xFF010101u);           // index 1, opaque
+  EXPECT_EQ(icons[0].argb[15 * 16 + 15], 0xFF1E1E1Eu);  // index 30
+}
+
+TEST(DecodeIcoTest, RejectsMalformedSetsNamingTheFile) {
+  struct Case {
+    const char* name;
+    std::function<void(std::vector<uint8_t>&)> spoil;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"type", [](auto& b) { put16(b, 2, 2); }, "zol.ico: not an ICO file"},
+      {"no image", [](auto& b) { put16(b, 4, 0); }, "zol.ico: holds no image"},
+      {"entries cut", [](auto& b) { b.resize(12); }, "zol.ico: truncated"},
+      {"not square", [](auto& b) { b[7] = 15; }, "zol.ico: icon entry 0 is not square"},
+      {"offset past end", [](auto& b) { put32(b, 18, 0x7FFFFFFF); }, "zol.ico: truncated"},
+      {"length past end", [](auto& b) { put32(b, 14, 0xFFFFFFFFu); }, "zol.ico: truncated"},
+      {"depth", [](auto& b) { put16(b, 22 + 14, 4); },
+       "zol.ico: icon of 16 px: must be 8 bits per pixel, uncompressed"},
+      {"height", [](auto& b) { put32(b, 22 + 8, 16); },
+       "zol.ico: icon of 16 px: bitmap size disagrees with its entry"},
+      {"short entry", [](auto& b) { put32(b, 14, 1000); },
+       "zol.ico: icon of 16 px: image data is truncated"},
+      {"small palette", [](auto& b) { put32(b, 22 + 32, 8); },
+       "zol.ico: icon of 16 px: colour index past palette"},
+      {"huge palette", [](auto& b) { put32(b, 22 + 32, 100000); },
+       "zol.ico: icon of 16 px: palette too large"},
+  };
+  for (const Case& c : cases) {
+    auto bytes = make_ico(16);
+    c.spoil(bytes);
+    try {
+      decode_ico(bytes, "zol.ico");
+      ADD_FAILURE() << c.name << ": accepted";
+    } catch (const ImageError& e) {
+      EXPECT_STREQ(e.what(), c.message) << c.name;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace zol
