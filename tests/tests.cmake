@@ -10,7 +10,8 @@ include(GoogleTest)
 set(unit_tests
   tests/form_test.cc
   tests/image_test.cc
-  tests/art_test.cc)
+  tests/art_test.cc
+  tests/hover_test.cc)
 if(WIN32)
   set(platform_tests "")
 else()
@@ -28,7 +29,8 @@ gtest_discover_tests(zol_tests DISCOVERY_MODE PRE_TEST)
 # End-to-end: the real binary under Xvfb. Where the binary can't run (a
 # cross build), these are not built at all rather than skipped.
 if(NOT WIN32)
-  target_sources(zol_tests PRIVATE tests/e2e/x_session.cc tests/e2e/window_test.cc)
+  target_sources(zol_tests PRIVATE tests/e2e/x_session.cc tests/e2e/window_test.cc
+    tests/e2e/menu_test.cc)
   target_link_libraries(zol_tests PRIVATE X11::X11)
   target_compile_definitions(zol_tests PRIVATE ZOL_BINARY="$<TARGET_FILE:zol>")
   add_dependencies(zol_tests zol)
