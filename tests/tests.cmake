@@ -11,7 +11,8 @@ set(unit_tests
   tests/form_test.cc
   tests/image_test.cc
   tests/art_test.cc
-  tests/hover_test.cc)
+  tests/hover_test.cc
+  tests/actions_test.cc)
 if(WIN32)
   set(platform_tests "")
 else()
@@ -30,7 +31,8 @@ gtest_discover_tests(zol_tests DISCOVERY_MODE PRE_TEST)
 # cross build), these are not built at all rather than skipped.
 if(NOT WIN32)
   target_sources(zol_tests PRIVATE tests/e2e/x_session.cc tests/e2e/window_test.cc
-    tests/e2e/menu_test.cc)
+    tests/e2e/menu_test.cc
+    tests/e2e/actions_test.cc)
   target_link_libraries(zol_tests PRIVATE X11::X11)
   target_compile_definitions(zol_tests PRIVATE ZOL_BINARY="$<TARGET_FILE:zol>")
   add_dependencies(zol_tests zol)
