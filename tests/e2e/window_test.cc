@@ -25,6 +25,7 @@ std::vector<long> icon_sizes(const std::vector<long>& icon) {
 struct Screen {
   int width, height;
 };
+void PrintTo(const Screen& s, std::ostream* out) { *out << s.width << "x" << s.height; }
 
 class WindowTest : public ::testing::TestWithParam<Screen> {};
 
