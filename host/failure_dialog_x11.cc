@@ -222,37 +222,14 @@ Dialog::Dialog(Display* d, Window owner, const std::string& text) : display_(d) 
 }
 
 void Dialog::set_properties(Window owner, Rect where) {
-  XSizeHints* size = XAllocSizeHints();
-  size->flags = PPosition | PSize | PMinSize | PMaxSize;
-  size->x = where.x;
-  size->y = where.y;
-  size->width = size->min_width = size->max_width = where.w;
-  size->height = size->min_height = size->max_height = where.h;
-  XWMHints* hints = XAllocWMHints();
-  hints->flags = InputHint;
-  hints->input = True;
-  XClassHint* cls = XAllocClassHint();
-  cls->res_name = const_cast<char*>("zol");
-  cls->res_class = const_cast<char*>("Zol");
-  Xutf8SetWMProperties(display_, window_, "Zol", "Zol", nullptr, 0, size, hints, cls);
-  XFree(size);
-  XFree(hints);
-  XFree(cls);
-
+  set_identity(display_, window_, where, "Zol");
   auto atom = [&](const char* name) { return XInternAtom(display_, name, False); };
-  auto set = [&](const char* name, Atom type, int format, const void* data, int count) {
-    XChangeProperty(display_, window_, atom(name), type, format, PropModeReplace,
-                    static_cast<const unsigned char*>(data), count);
-  };
-  set("_NET_WM_NAME", atom("UTF8_STRING"), 8, "Zol", 3);
   Atom type = atom("_NET_WM_WINDOW_TYPE_DIALOG"), modal = atom("_NET_WM_STATE_MODAL");
-  set("_NET_WM_WINDOW_TYPE", XA_ATOM, 32, &type, 1);
-  set("_NET_WM_STATE", XA_ATOM, 32, &modal, 1);
-  long pid = getpid();
-  set("_NET_WM_PID", XA_CARDINAL, 32, &pid, 1);
+  XChangeProperty(display_, window_, atom("_NET_WM_WINDOW_TYPE"), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&type), 1);
+  XChangeProperty(display_, window_, atom("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<unsigned char*>(&modal), 1);
   if (owner) XSetTransientForHint(display_, window_, owner);
-  Atom del = atom("WM_DELETE_WINDOW");
-  XSetWMProtocols(display_, window_, &del, 1);
 }
 
 void Dialog::paint() {

@@ -50,6 +50,35 @@ Rect centred(Rect area, int w, int h) {
   return {area.x + floor_half(area.w - w), area.y + floor_half(area.h - h), w, h};
 }
 
+void set_identity(Display* display, Window window, Rect where, const std::string& title) {
+  XSizeHints* size = XAllocSizeHints();
+  size->flags = PPosition | PSize | PMinSize | PMaxSize;
+  size->x = where.x;
+  size->y = where.y;
+  size->width = size->min_width = size->max_width = where.w;
+  size->height = size->min_height = size->max_height = where.h;
+  XWMHints* hints = XAllocWMHints();
+  hints->flags = InputHint | StateHint;
+  hints->input = True;
+  hints->initial_state = NormalState;
+  XClassHint* cls = XAllocClassHint();
+  cls->res_name = const_cast<char*>("zol");
+  cls->res_class = const_cast<char*>("Zol");
+  Xutf8SetWMProperties(display, window, title.c_str(), title.c_str(), nullptr, 0, size, hints, cls);
+  XFree(size);
+  XFree(hints);
+  XFree(cls);
+  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False),
+                  XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(title.data()),
+                  static_cast<int>(title.size()));
+  long pid = getpid();
+  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                  PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
+  Atom close = XInternAtom(display, "WM_DELETE_WINDOW", False);
+  XSetWMProtocols(display, window, &close, 1);
+}
+
 Rect monitor_at_pointer(Display* display) {
   const int screen = DefaultScreen(display);
   const Window root = RootWindow(display, screen);
@@ -187,33 +216,11 @@ void X11Platform::create_window(const WindowSpec& spec) {
 }
 
 void X11Platform::set_properties(const WindowSpec& spec, Rect where) {
-  XSizeHints* size = XAllocSizeHints();
-  size->flags = PPosition | PSize | PMinSize | PMaxSize;
-  size->x = where.x;
-  size->y = where.y;
-  size->width = size->min_width = size->max_width = spec.width;
-  size->height = size->min_height = size->max_height = spec.height;
-  XWMHints* hints = XAllocWMHints();
-  hints->flags = InputHint | StateHint;
-  hints->input = True;
-  hints->initial_state = NormalState;
-  XClassHint* cls = XAllocClassHint();
-  cls->res_name = const_cast<char*>("zol");
-  cls->res_class = const_cast<char*>("Zol");
-  Xutf8SetWMProperties(display_, window_, spec.title.c_str(), spec.title.c_str(), nullptr, 0, size,
-                       hints, cls);
-  XFree(size);
-  XFree(hints);
-  XFree(cls);
-
+  x11::set_identity(display_, window_, where, spec.title);
   auto set = [&](const char* name, Atom type, int format, const void* data, int count) {
     XChangeProperty(display_, window_, atom(name), type, format, PropModeReplace,
                     static_cast<const unsigned char*>(data), count);
   };
-  set("_NET_WM_NAME", atom("UTF8_STRING"), 8, spec.title.data(),
-      static_cast<int>(spec.title.size()));
-  long pid = getpid();
-  set("_NET_WM_PID", XA_CARDINAL, 32, &pid, 1);
   // flags = decorations, decorations = none; still a managed, focusable window.
   long motif[5] = {2, 0, 0, 0, 0};
   set("_MOTIF_WM_HINTS", atom("_MOTIF_WM_HINTS"), 32, motif, 5);
@@ -229,7 +236,6 @@ void X11Platform::set_properties(const WindowSpec& spec, Rect where) {
 
   wm_protocols_ = atom("WM_PROTOCOLS");
   wm_delete_ = atom("WM_DELETE_WINDOW");
-  XSetWMProtocols(display_, window_, &wm_delete_, 1);
 }
 
 void X11Platform::push(Rect area) {

@@ -21,6 +21,11 @@ Rect monitor_at_pointer(Display* display);
 // Centres w x h in `area`, odd remainders rounded down.
 Rect centred(Rect area, int w, int h);
 
+// What every window of ours tells the window manager: its title, class
+// "zol"/"Zol", our pid, a fixed size at `where`, and that it takes
+// WM_DELETE_WINDOW.
+void set_identity(Display* display, Window window, Rect where, const std::string& title);
+
 // Shows the modal failure message and returns when it is dismissed. While
 // it is up, events of `owner` (0 when there is none) are not delivered:
 // its Expose areas go to `repaint_owner`, its pointer events are dropped.

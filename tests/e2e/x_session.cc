@@ -240,32 +240,29 @@ Image XSession::grab_window(unsigned long window) {
   return grab(g.x, g.y, g.width, g.height);
 }
 
-std::vector<long> XSession::cardinals(unsigned long window, const std::string& property) {
-  Display* d = as_display(display_handle_);
+// A property's items of the given format (8: chars, 32: longs, as Xlib
+// hands them out); empty when it is missing or of another format.
+template <typename Item>
+std::vector<Item> read_property(Display* d, Window window, const std::string& name, int format) {
   Atom type;
-  int format;
+  int got = 0;
   unsigned long count = 0, after;
   unsigned char* data = nullptr;
-  XGetWindowProperty(d, window, XInternAtom(d, property.c_str(), False), 0, 1 << 20, False,
-                     AnyPropertyType, &type, &format, &count, &after, &data);
-  std::vector<long> values;
-  if (data && format == 32) values.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + count);
+  XGetWindowProperty(d, window, XInternAtom(d, name.c_str(), False), 0, 1 << 20, False,
+                     AnyPropertyType, &type, &got, &count, &after, &data);
+  std::vector<Item> items;
+  if (data && got == format) items.assign(reinterpret_cast<Item*>(data), reinterpret_cast<Item*>(data) + count);
   if (data) XFree(data);
-  return values;
+  return items;
+}
+
+std::vector<long> XSession::cardinals(unsigned long window, const std::string& property) {
+  return read_property<long>(as_display(display_handle_), window, property, 32);
 }
 
 std::string XSession::text_property(unsigned long window, const std::string& property) {
-  Display* d = as_display(display_handle_);
-  Atom type;
-  int format;
-  unsigned long count = 0, after;
-  unsigned char* data = nullptr;
-  XGetWindowProperty(d, window, XInternAtom(d, property.c_str(), False), 0, 1 << 16, False,
-                     AnyPropertyType, &type, &format, &count, &after, &data);
-  std::string text;
-  if (data && format == 8) text.assign(reinterpret_cast<char*>(data), count);
-  if (data) XFree(data);
-  return text;
+  const auto text = read_property<char>(as_display(display_handle_), window, property, 8);
+  return {text.begin(), text.end()};
 }
 
 void XSession::send_close_request(unsigned long window) {
