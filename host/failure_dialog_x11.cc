@@ -2,11 +2,14 @@
 #include <X11/Xft/Xft.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "host/platform_x11.h"
@@ -39,30 +42,82 @@ std::string to_latin1(const std::string& utf8) {
   return out;
 }
 
-// Text through Xft, or through the core font when Xft finds none.
+// Xft, and with it fontconfig, FreeType and their libraries, is loaded only
+// when a message is shown: linked, they would slow every start of the menu
+// and add to its memory, for a message it seldom shows.
+struct XftLibrary {
+  decltype(&XftFontOpenName) FontOpenName;
+  decltype(&XftFontClose) FontClose;
+  decltype(&XftDrawCreate) DrawCreate;
+  decltype(&XftDrawDestroy) DrawDestroy;
+  decltype(&XftColorAllocValue) ColorAllocValue;
+  decltype(&XftColorFree) ColorFree;
+  decltype(&XftTextExtentsUtf8) TextExtentsUtf8;
+  decltype(&XftDrawStringUtf8) DrawStringUtf8;
+
+  // nullptr when it can't be loaded.
+  static const XftLibrary* load() {
+    static const std::optional<XftLibrary> loaded = []() -> std::optional<XftLibrary> {
+      void* lib = dlopen("libXft.so.2", RTLD_NOW | RTLD_LOCAL);
+      if (!lib) return std::nullopt;
+      XftLibrary x{};
+      bool all = true;
+      auto bind = [&](auto& fn, const char* name) {
+        fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(lib, name));
+        all = all && fn;
+      };
+      bind(x.FontOpenName, "XftFontOpenName");
+      bind(x.FontClose, "XftFontClose");
+      bind(x.DrawCreate, "XftDrawCreate");
+      bind(x.DrawDestroy, "XftDrawDestroy");
+      bind(x.ColorAllocValue, "XftColorAllocValue");
+      bind(x.ColorFree, "XftColorFree");
+      bind(x.TextExtentsUtf8, "XftTextExtentsUtf8");
+      bind(x.DrawStringUtf8, "XftDrawStringUtf8");
+      if (all) return x;
+      dlclose(lib);
+      return std::nullopt;
+    }();
+    return loaded ? &*loaded : nullptr;
+  }
+};
+
+// Text through Xft, or through the core font when Xft or its fonts are missing.
 class Painter {
  public:
-  Painter(Display* d, Window w) : display_(d), window_(w) {
+  Painter(Display* d, Window w) : display_(d), window_(w), lib_(XftLibrary::load()) {
     const int screen = DefaultScreen(d);
     visual_ = DefaultVisual(d, screen);
     colormap_ = DefaultColormap(d, screen);
     gc_ = XCreateGC(d, w, 0, nullptr);
-    xft_ = XftFontOpenName(d, screen, "DejaVu Sans-10");
-    if (!xft_) xft_ = XftFontOpenName(d, screen, "sans-10");
-    if (xft_) draw_ = XftDrawCreate(d, w, visual_, colormap_);
+    if (lib_) {
+      xft_ = lib_->FontOpenName(d, screen, "DejaVu Sans-10");
+      if (!xft_) xft_ = lib_->FontOpenName(d, screen, "sans-10");
+      if (xft_) draw_ = lib_->DrawCreate(d, w, visual_, colormap_);
+    }
     if (!xft_) core_ = XLoadQueryFont(d, "fixed");
     if (core_) XSetFont(d, gc_, core_->fid);
     for (int i = 0; i < kColours; ++i) {
       XRenderColor rc{static_cast<unsigned short>((kRgb[i] >> 16 & 0xFF) * 257),
                       static_cast<unsigned short>((kRgb[i] >> 8 & 0xFF) * 257),
                       static_cast<unsigned short>((kRgb[i] & 0xFF) * 257), 0xFFFF};
-      XftColorAllocValue(d, visual_, colormap_, &rc, &colours_[i]);
+      if (lib_) {
+        lib_->ColorAllocValue(d, visual_, colormap_, &rc, &colours_[i]);
+      } else {
+        XColor c{0, rc.red, rc.green, rc.blue, DoRed | DoGreen | DoBlue, 0};
+        if (XAllocColor(d, colormap_, &c)) colours_[i].pixel = c.pixel;
+      }
     }
   }
   ~Painter() {
-    for (XftColor& c : colours_) XftColorFree(display_, visual_, colormap_, &c);
-    if (draw_) XftDrawDestroy(draw_);
-    if (xft_) XftFontClose(display_, xft_);
+    for (XftColor& c : colours_) {
+      if (lib_)
+        lib_->ColorFree(display_, visual_, colormap_, &c);
+      else
+        XFreeColors(display_, colormap_, &c.pixel, 1, 0);
+    }
+    if (draw_) lib_->DrawDestroy(draw_);
+    if (xft_) lib_->FontClose(display_, xft_);
     if (core_) XFreeFont(display_, core_);
     XFreeGC(display_, gc_);
   }
@@ -78,8 +133,8 @@ class Painter {
   int width(const std::string& s) const {
     if (xft_) {
       XGlyphInfo g;
-      XftTextExtentsUtf8(display_, xft_, reinterpret_cast<const FcChar8*>(s.data()),
-                         static_cast<int>(s.size()), &g);
+      lib_->TextExtentsUtf8(display_, xft_, reinterpret_cast<const FcChar8*>(s.data()),
+                            static_cast<int>(s.size()), &g);
       return g.xOff;
     }
     if (core_) {
@@ -91,8 +146,8 @@ class Painter {
 
   void text(int x, int baseline, const std::string& s) {
     if (xft_) {
-      XftDrawStringUtf8(draw_, &colours_[kText], xft_, x, baseline,
-                        reinterpret_cast<const FcChar8*>(s.data()), static_cast<int>(s.size()));
+      lib_->DrawStringUtf8(draw_, &colours_[kText], xft_, x, baseline,
+                           reinterpret_cast<const FcChar8*>(s.data()), static_cast<int>(s.size()));
     } else if (core_) {
       std::string l = to_latin1(s);
       XSetForeground(display_, gc_, pixel(kText));
@@ -112,6 +167,7 @@ class Painter {
  private:
   Display* display_;
   Window window_;
+  const XftLibrary* lib_;
   Visual* visual_;
   Colormap colormap_;
   GC gc_;

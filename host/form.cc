@@ -30,7 +30,7 @@ ZolForm::ZolForm(Platform& platform, std::span<const ControlSpec> layout,
     : platform_(platform) {
   const int width = to_pixels(kClientWidthTwips, "ZolForm"),
             height = to_pixels(kClientHeightTwips, "ZolForm");
-  background_ = decode_bmp(art::background.bytes, art::background.file, width, height);
+  background_ = BmpView(art::background.bytes, art::background.file, width, height);
   icons_ = decode_ico(art::icon.bytes, art::icon.file);
   for (const ControlSpec& spec : layout) {
     ImageControl& c = controls_.emplace_back();
@@ -155,8 +155,8 @@ void ZolForm::mark_dirty(Rect area) {
 // Background first, then each visible picture from the bottom of the stack up.
 void ZolForm::compose(Rect area) {
   for (int y = area.y; y < area.y + area.h; ++y)
-    std::copy_n(&background_.pixels[static_cast<size_t>(y) * frame_.width + area.x], area.w,
-                &frame_.pixels[static_cast<size_t>(y) * frame_.width + area.x]);
+    background_.read_row(area.x, y, area.w,
+                         &frame_.pixels[static_cast<size_t>(y) * frame_.width + area.x]);
   for (auto c = controls_.rbegin(); c != controls_.rend(); ++c) {
     if (!c->visible || !c->picture) continue;
     const Rect part = intersect(area, c->rect);

@@ -89,7 +89,8 @@ class ZolForm : public EventSink {
   void compose(Rect area);
 
   Platform& platform_;
-  Image background_;
+  // Read from the built-in bytes: the framebuffer is the one decoded copy.
+  BmpView background_;
   std::vector<IconImage> icons_;
   std::vector<ImageControl> controls_;  // top of the stack first
   Procedure form_on_move_ = nullptr, form_on_click_ = nullptr;

@@ -40,7 +40,7 @@ size_t row_stride(int width, int bits) { return (static_cast<size_t>(width) * bi
 
 }  // namespace
 
-Image decode_bmp(std::span<const uint8_t> bytes, std::string_view file, int want_width,
+BmpView::BmpView(std::span<const uint8_t> bytes, std::string_view file, int want_width,
                  int want_height) {
   const Reader r(bytes, file);
   if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M') r.fail("not a BMP file");
@@ -59,13 +59,25 @@ Image decode_bmp(std::span<const uint8_t> bytes, std::string_view file, int want
   if (offset < 14 + info) r.fail("pixel data overlaps the header");
   const size_t stride = row_stride(width, 24);
   r.need(offset, stride * static_cast<size_t>(height));
+  pixels_ = bytes.data() + offset;
+  stride_ = stride;
+  width_ = width;
+  height_ = height;
+}
 
-  Image image{width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height)};
-  for (int y = 0; y < height; ++y) {
-    const uint8_t* row = bytes.data() + offset + stride * static_cast<size_t>(height - 1 - y);
-    uint32_t* out = image.pixels.data() + static_cast<size_t>(y) * width;
-    for (int x = 0; x < width; ++x, row += 3) out[x] = uint32_t{row[2]} << 16 | row[1] << 8 | row[0];
-  }
+void BmpView::read_row(int x, int y, int count, uint32_t* out) const {
+  const uint8_t* in =
+      pixels_ + stride_ * static_cast<size_t>(height_ - 1 - y) + 3 * static_cast<size_t>(x);
+  for (int i = 0; i < count; ++i, in += 3) out[i] = uint32_t{in[2]} << 16 | in[1] << 8 | in[0];
+}
+
+Image decode_bmp(std::span<const uint8_t> bytes, std::string_view file, int want_width,
+                 int want_height) {
+  const BmpView view(bytes, file, want_width, want_height);
+  Image image{view.width(), view.height(),
+              std::vector<uint32_t>(static_cast<size_t>(view.width()) * view.height())};
+  for (int y = 0; y < image.height; ++y)
+    view.read_row(0, y, image.width, image.pixels.data() + static_cast<size_t>(y) * image.width);
   return image;
 }
 

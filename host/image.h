@@ -32,6 +32,26 @@ struct Image {
 Image decode_bmp(std::span<const uint8_t> bytes, std::string_view file, int want_width,
                  int want_height);
 
+// A BMP that decode_bmp accepts, left where it lies and read on demand, so
+// that a picture drawn again and again needs no decoded copy. The bytes must
+// outlive it, as the built-in artwork does.
+class BmpView {
+ public:
+  BmpView() = default;
+  // Checks the bytes exactly as decode_bmp does.
+  BmpView(std::span<const uint8_t> bytes, std::string_view file, int want_width, int want_height);
+  int width() const { return width_; }
+  int height() const { return height_; }
+  // `count` pixels of row `y` (top-down) from column `x` on, as 0x00RRGGBB;
+  // the stretch must lie within the picture.
+  void read_row(int x, int y, int count, uint32_t* out) const;
+
+ private:
+  const uint8_t* pixels_ = nullptr;
+  size_t stride_ = 0;
+  int width_ = 0, height_ = 0;
+};
+
 // Accepts an ICO (type 1) whose images are BITMAPINFOHEADER DIBs of 8 bits
 // per pixel with a palette and a 1-bit AND mask; returns them in file order,
 // each as ARGB with the mask turned into alpha 0 or 255.

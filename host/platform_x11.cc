@@ -10,6 +10,7 @@
 #include <bit>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -216,6 +217,12 @@ void X11Platform::create_window(const WindowSpec& spec) {
 }
 
 void X11Platform::set_properties(const WindowSpec& spec, Rect where) {
+  // Every atom named below (and by Xlib for the WM_ properties) in one
+  // round trip instead of one each: Xlib answers later look-ups from its cache.
+  const char* names[] = {"_NET_WM_NAME", "UTF8_STRING", "_NET_WM_PID", "WM_PROTOCOLS",
+                         "WM_DELETE_WINDOW", "WM_LOCALE_NAME", "_MOTIF_WM_HINTS", "_NET_WM_ICON"};
+  Atom interned[std::size(names)];
+  XInternAtoms(display_, const_cast<char**>(names), std::size(names), False, interned);
   x11::set_identity(display_, window_, where, spec.title);
   auto set = [&](const char* name, Atom type, int format, const void* data, int count) {
     XChangeProperty(display_, window_, atom(name), type, format, PropModeReplace,

@@ -23,6 +23,23 @@ TEST(DecodeBmpTest, ReadsBottomUpRowsWithTheirPadding) {
     for (int x = 0; x < 3; ++x) EXPECT_EQ(image.at(x, y), gradient(x, y)) << x << "," << y;
 }
 
+// Composing reads stretches of rows straight from the file's bytes.
+TEST(BmpViewTest, ReadsAnyStretchOfARowInPlace) {
+  const auto bytes = test::make_bmp(5, 3, gradient);
+  const BmpView view(bytes, "tiny.bmp", 5, 3);
+  struct Case {
+    int x, y, count;
+  };
+  for (const Case c : {Case{0, 0, 5}, Case{2, 0, 3}, Case{1, 2, 3}, Case{4, 1, 1}}) {
+    std::vector<uint32_t> out(static_cast<size_t>(c.count) + 1, 0xDEADBEEF);
+    view.read_row(c.x, c.y, c.count, out.data());
+    for (int i = 0; i < c.count; ++i)
+      EXPECT_EQ(out[i], gradient(c.x + i, c.y)) << c.x + i << "," << c.y;
+    EXPECT_EQ(out.back(), 0xDEADBEEFu) << "wrote past the stretch";
+  }
+  EXPECT_THROW(BmpView(bytes, "tiny.bmp", 5, 2), ImageError);
+}
+
 TEST(DecodeBmpTest, RejectsWhatItCanNotShowNamingTheFile) {
   struct Case {
     const char* name;
