@@ -120,6 +120,15 @@ std::vector<IconImage> decode_ico(std::span<const uint8_t> bytes, std::string_vi
   if (r.u16(0) != 0 || r.u16(2) != 1) r.fail("not an ICO file");
   const uint16_t count = r.u16(4);
   if (count == 0) r.fail("holds no image");
+  // Images that share bytes would let a small file claim gigabytes of icons.
+  const size_t directory = 6 + 16 * size_t{count};
+  size_t claimed = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t length = r.u32(6 + 16 * i + 8);
+    r.need(r.u32(6 + 16 * i + 12), length);
+    claimed += length;
+  }
+  if (claimed > bytes.size() - directory) r.fail("images overlap");
   std::vector<IconImage> icons;
   for (size_t i = 0; i < count; ++i) {
     const size_t entry = 6 + 16 * i;

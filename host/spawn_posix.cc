@@ -77,9 +77,13 @@ std::string spawn_reason(int err) {
 void check_runnable(const std::string& dir, const std::string& program, const std::string& path) {
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) {
-    if (errno == ENOENT || errno == ENOTDIR)
+    const int err = errno;
+    // A link is there, so "not found" would send the user looking for a file.
+    if (err == ENOENT && lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+      fail(program, "Das ist eine Verknüpfung auf eine Datei, die es nicht gibt.");
+    if (err == ENOENT || err == ENOTDIR)
       fail(program, "Die Datei wurde neben dem Menü nicht gefunden (" + dir + ").");
-    fail(program, std::string(std::strerror(errno)) + ".");
+    fail(program, std::string(std::strerror(err)) + ".");
   }
   if (S_ISDIR(st.st_mode)) fail(program, "Das ist ein Verzeichnis, keine Datei.");
   if (!S_ISREG(st.st_mode)) fail(program, "Das ist keine gewöhnliche Datei.");

@@ -132,6 +132,16 @@ TEST(DecodeIcoTest, RejectsMalformedSetsNamingTheFile) {
        "zol.ico: icon of 16 px: colour index past palette"},
       {"huge palette", [](auto& b) { put32(b, 22 + 32, 100000); },
        "zol.ico: icon of 16 px: palette too large"},
+      // Many entries on one image: a small file that would decode to gigabytes.
+      {"entries share an image",
+       [](auto& b) {
+         const std::vector<uint8_t> entry(b.begin() + 6, b.begin() + 22);
+         b.insert(b.begin() + 22, entry.begin(), entry.end());
+         put16(b, 4, 2);
+         put32(b, 18, 38);
+         put32(b, 34, 38);
+       },
+       "zol.ico: images overlap"},
   };
   for (const Case& c : cases) {
     auto bytes = make_ico(16);

@@ -159,6 +159,8 @@ constexpr auto kRunnable = fs::perms::owner_all | fs::perms::group_read | fs::pe
 const FailureCase kFailures[] = {
     {"missing", [](const fs::path&) {}, "nicht gefunden"},
     {"directory", [](const fs::path& g) { fs::create_directory(g); }, "Verzeichnis"},
+    {"dangling link", [](const fs::path& g) { fs::create_symlink(g.parent_path() / "gone", g); },
+     "Verknüpfung auf eine Datei, die es nicht gibt"},
     {"no run bit",
      [](const fs::path& g) {
        write_file(g, "#!/bin/sh\nexit 0\n", fs::perms::owner_read | fs::perms::owner_write);
