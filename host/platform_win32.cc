@@ -1,0 +1,405 @@
+// The Win32 platform: one WS_POPUP window painted from the framebuffer,
+// pointer messages as neutral events, programs started with CreateProcessW
+// and addresses handed to ShellExecuteA. No Windows type leaves this file.
+
+// Wide-character APIs throughout; no min/max macros.
+#define UNICODE
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cwctype>
+#include <exception>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/platform.h"
+
+namespace zol {
+namespace {
+
+constexpr wchar_t kClassName[] = L"ZolForm";
+constexpr int kIconGroup = 1;  // the icon group in the executable's resources
+
+std::wstring widen(const std::string& text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+  std::wstring out(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, out.data(), n);
+  return out;
+}
+
+std::string narrow(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), n, nullptr, nullptr);
+  return out;
+}
+
+// The system's own wording for an error code, as the end of a sentence:
+// German where Windows has it, else in the system's language.
+std::string system_reason(DWORD code) {
+  std::wstring text;
+  for (DWORD language : {DWORD{MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN)}, DWORD{0}}) {
+    wchar_t* buffer = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, language, reinterpret_cast<wchar_t*>(&buffer),
+                                   0, nullptr);
+    if (buffer) {
+      text.assign(buffer, n);
+      LocalFree(buffer);
+    }
+    if (!text.empty()) break;
+  }
+  while (!text.empty() && (std::iswspace(text.back()) || text.back() == L'.')) text.pop_back();
+  return (text.empty() ? std::string("Windows-Fehler") : narrow(text)) + " (Fehler " +
+         std::to_string(code) + ").";
+}
+
+int floor_half(int v) { return v >= 0 ? v / 2 : -((1 - v) / 2); }
+
+// The directory of the running executable, without a trailing separator.
+std::wstring executable_dir() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0)
+      throw PlatformError("Der Ort des Menüs ist nicht bestimmbar: " +
+                          system_reason(GetLastError()));
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+// One argument as CommandLineToArgvW and the C runtime read it back.
+std::wstring quoted(const std::wstring& arg) {
+  if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
+  std::wstring out = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    out.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    out += c;
+  }
+  out.append(backslashes * 2, L'\\');
+  return out + L'"';
+}
+
+[[noreturn]] void start_failed(const std::string& program, const std::string& reason) {
+  throw PlatformError("\"" + program + "\" konnte nicht gestartet werden: " + reason);
+}
+
+std::string start_reason(DWORD code, const std::wstring& dir, const std::wstring& path) {
+  if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
+    return "Die Datei wurde neben dem Menü nicht gefunden (" + narrow(dir) + ").";
+  // Which error a directory gives differs between Windows and wine.
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return "Das ist ein Verzeichnis, keine Datei.";
+  switch (code) {
+    case ERROR_ACCESS_DENIED:
+      return "Der Zugriff auf die Datei wurde verweigert.";
+    case ERROR_BAD_EXE_FORMAT:
+    case ERROR_EXE_MARKED_INVALID:
+    case ERROR_INVALID_EXE_SIGNATURE:
+    case ERROR_EXE_MACHINE_TYPE_MISMATCH:
+      return "Die Datei ist kein ausführbares Programm.";
+    default:
+      return system_reason(code);
+  }
+}
+
+using ShellExecuteAFunction = HINSTANCE(WINAPI*)(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT);
+
+class Win32Platform final : public Platform {
+ public:
+  ~Win32Platform() override {
+    destroy_window();
+    if (class_) UnregisterClassW(kClassName, instance_);
+  }
+
+  void create_window(const WindowSpec& spec) override;
+  void present(const Framebuffer& frame, std::span<const Rect> areas) override;
+  void show_window() override;
+  void run(EventSink& sink) override;
+  void destroy_window() override;
+  void show_failure(const std::string& text) override;
+  void start_program(const std::string& program, const std::vector<std::string>& args,
+                     int show_hint) override;
+  void open_address(const std::string& verb, const std::string& address,
+                    int show_command) override;
+
+ private:
+  static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM w, LPARAM l);
+  LRESULT handle(HWND window, UINT message, WPARAM w, LPARAM l);
+  void register_class();
+  void paint();
+  void deliver(PointerEvent::Kind kind, int button, LPARAM l);
+  template <typename Call>
+  void to_sink(Call call);
+
+  HINSTANCE instance_ = GetModuleHandleW(nullptr);
+  ATOM class_ = 0;
+  HWND window_ = nullptr;
+  const Framebuffer* frame_ = nullptr;
+  // Set only while run() delivers: without it (the failure message is up)
+  // pointer messages and close requests reach nothing.
+  EventSink* sink_ = nullptr;
+  // An exception must not unwind through the system's frames: a handler's
+  // is kept here and rethrown by run().
+  std::exception_ptr failure_;
+  ShellExecuteAFunction shell_execute_ = nullptr;
+};
+
+void Win32Platform::register_class() {
+  if (class_) return;
+  // The executable's icon group holds the same images as spec.icons.
+  auto icon = [&](int cx, int cy) {
+    return static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(kIconGroup), IMAGE_ICON,
+                                         GetSystemMetrics(cx), GetSystemMetrics(cy), LR_SHARED));
+  };
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = window_proc;
+  wc.hInstance = instance_;
+  wc.hIcon = icon(SM_CXICON, SM_CYICON);
+  wc.hIconSm = icon(SM_CXSMICON, SM_CYSMICON);
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.lpszClassName = kClassName;
+  class_ = RegisterClassExW(&wc);
+  if (!class_ && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    throw PlatformError("Das Fenster ließ sich nicht anlegen: " + system_reason(GetLastError()));
+}
+
+void Win32Platform::create_window(const WindowSpec& spec) {
+  destroy_window();
+  register_class();
+  // The whole monitor, not its work area: the menu sits in the middle of
+  // the picture the user sees, as on Linux, wherever a taskbar lies.
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof monitor;
+  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY), &monitor))
+    area = monitor.rcMonitor;
+
+  constexpr DWORD kStyle = WS_POPUP;
+  RECT frame{0, 0, spec.width, spec.height};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
+  const int x = area.left + floor_half(area.right - area.left - spec.width) + frame.left;
+  const int y = area.top + floor_half(area.bottom - area.top - spec.height) + frame.top;
+  window_ = CreateWindowExW(0, kClassName, widen(spec.title).c_str(), kStyle, x, y,
+                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                            instance_, this);
+  if (!window_)
+    throw PlatformError("Das Fenster ließ sich nicht anlegen: " + system_reason(GetLastError()));
+}
+
+void Win32Platform::present(const Framebuffer& frame, std::span<const Rect> areas) {
+  frame_ = &frame;
+  if (!window_) return;
+  for (const Rect& r : areas) {
+    const RECT dirty{r.x, r.y, r.x + r.w, r.y + r.h};
+    InvalidateRect(window_, &dirty, FALSE);
+  }
+}
+
+void Win32Platform::show_window() {
+  if (!window_) return;
+  ShowWindow(window_, SW_SHOW);
+  UpdateWindow(window_);
+}
+
+void Win32Platform::paint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(window_, &ps);
+  if (dc && frame_ && !frame_->pixels.empty()) {
+    const LONG x0 = std::max<LONG>(ps.rcPaint.left, 0), y0 = std::max<LONG>(ps.rcPaint.top, 0);
+    const LONG x1 = std::min<LONG>(ps.rcPaint.right, frame_->width);
+    const LONG y1 = std::min<LONG>(ps.rcPaint.bottom, frame_->height);
+    if (x1 > x0 && y1 > y0) {
+      // 0x00RRGGBB top-down is a 32-bit BI_RGB DIB with a negative height.
+      // The source y counts from the bottom edge even so.
+      BITMAPINFO info{};
+      info.bmiHeader.biSize = sizeof info.bmiHeader;
+      info.bmiHeader.biWidth = frame_->width;
+      info.bmiHeader.biHeight = -frame_->height;
+      info.bmiHeader.biPlanes = 1;
+      info.bmiHeader.biBitCount = 32;
+      info.bmiHeader.biCompression = BI_RGB;
+      SetDIBitsToDevice(dc, x0, y0, static_cast<DWORD>(x1 - x0), static_cast<DWORD>(y1 - y0), x0,
+                        frame_->height - y1, 0, static_cast<UINT>(frame_->height),
+                        frame_->pixels.data(), &info, DIB_RGB_COLORS);
+    }
+  }
+  EndPaint(window_, &ps);
+}
+
+template <typename Call>
+void Win32Platform::to_sink(Call call) {
+  if (!sink_ || failure_) return;
+  try {
+    call(*sink_);
+  } catch (...) {
+    failure_ = std::current_exception();
+  }
+}
+
+void Win32Platform::deliver(PointerEvent::Kind kind, int button, LPARAM l) {
+  to_sink([&](EventSink& sink) { sink.pointer({kind, GET_X_LPARAM(l), GET_Y_LPARAM(l), button}); });
+}
+
+LRESULT CALLBACK Win32Platform::window_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!self || self->window_ != window) return DefWindowProcW(window, message, w, l);
+  return self->handle(window, message, w, l);
+}
+
+LRESULT Win32Platform::handle(HWND window, UINT message, WPARAM w, LPARAM l) {
+  constexpr WPARAM kAnyButton = MK_LBUTTON | MK_MBUTTON | MK_RBUTTON | MK_XBUTTON1 | MK_XBUTTON2;
+  // Buttons in X11's numbering; only 1, the primary, clicks.
+  auto press = [&](int button) {
+    SetCapture(window_);
+    deliver(PointerEvent::Kind::Press, button, l);
+    return 0;
+  };
+  auto release = [&](int button) {
+    if (!(GET_KEYSTATE_WPARAM(w) & kAnyButton)) ReleaseCapture();
+    deliver(PointerEvent::Kind::Release, button, l);
+    return 0;
+  };
+  auto x_button = [&] { return GET_XBUTTON_WPARAM(w) == XBUTTON1 ? 8 : 9; };
+  switch (message) {
+    case WM_PAINT:
+      paint();
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;  // every pixel comes from the framebuffer
+    case WM_MOUSEMOVE:
+      deliver(PointerEvent::Kind::Move, 0, l);
+      return 0;
+    case WM_LBUTTONDOWN:
+      return press(1);
+    case WM_MBUTTONDOWN:
+      return press(2);
+    case WM_RBUTTONDOWN:
+      return press(3);
+    case WM_XBUTTONDOWN:
+      press(x_button());
+      return TRUE;
+    case WM_LBUTTONUP:
+      return release(1);
+    case WM_MBUTTONUP:
+      return release(2);
+    case WM_RBUTTONUP:
+      return release(3);
+    case WM_XBUTTONUP:
+      release(x_button());
+      return TRUE;
+    case WM_CLOSE:
+      to_sink([](EventSink& sink) { sink.close_requested(); });
+      return 0;
+    case WM_NCDESTROY:
+      window_ = nullptr;
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, w, l);
+}
+
+void Win32Platform::run(EventSink& sink) {
+  struct Delivering {
+    Win32Platform& self;
+    ~Delivering() { self.sink_ = nullptr; }
+  } delivering{*this};
+  sink_ = &sink;
+  MSG msg;
+  while (window_ && sink.running()) {
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) sink.idle();
+    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
+    DispatchMessageW(&msg);  // keys go untranslated: they reach nothing
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+  }
+}
+
+void Win32Platform::destroy_window() {
+  if (HWND window = std::exchange(window_, nullptr)) DestroyWindow(window);
+}
+
+void Win32Platform::show_failure(const std::string& text) {
+  std::string line = text;
+  std::replace(line.begin(), line.end(), '\n', ' ');
+  std::fprintf(stderr, "zol: %s\n", line.c_str());
+  std::fflush(stderr);
+  // Owned by the menu, the box disables it until dismissed; WM_PAINT still
+  // reaches it through the box's own message loop.
+  MessageBoxW(window_, widen(text).c_str(), L"Zol", MB_OK | MB_ICONERROR);
+}
+
+void Win32Platform::start_program(const std::string& program,
+                                  const std::vector<std::string>& args, int show_hint) {
+  if (program.empty() || program.find_first_of("\\/:") != std::string::npos)
+    start_failed(program, "Der Name ist kein bloßer Dateiname.");
+  const std::wstring dir = executable_dir();
+  // The full path as the application name: no search, so nothing planted
+  // in the working directory or on PATH can be started instead.
+  const std::wstring path = dir + L"\\" + widen(program);
+  std::wstring command = quoted(widen(program));
+  for (const std::string& arg : args) command += L" " + quoted(widen(arg));
+
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = static_cast<WORD>(show_hint);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      dir.c_str(), &startup, &process))
+    start_failed(program, start_reason(GetLastError(), dir, path));
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
+void Win32Platform::open_address(const std::string& verb, const std::string& address,
+                                 int show_command) {
+  if (!shell_execute_) {
+    // Only the system's own shell32, never one lying beside the menu.
+    HMODULE shell = LoadLibraryExA("shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!shell)
+      throw PlatformError("\"shell32.dll\" konnte nicht geladen werden: " +
+                          system_reason(GetLastError()));
+    FARPROC entry = GetProcAddress(shell, "ShellExecuteA");
+    if (!entry)
+      throw PlatformError("\"ShellExecuteA\" fehlt in \"shell32.dll\": " +
+                          system_reason(GetLastError()));
+    shell_execute_ = reinterpret_cast<ShellExecuteAFunction>(reinterpret_cast<void (*)()>(entry));
+  }
+  shell_execute_(nullptr, verb.c_str(), address.c_str(), nullptr, nullptr, show_command);
+}
+
+}  // namespace
+
+std::unique_ptr<Platform> make_platform() { return std::make_unique<Win32Platform>(); }
+
+}  // namespace zol

@@ -1,0 +1,261 @@
+// Zol.exe under wine, in Xvfb with openbox: the Windows menu as a desktop
+// sees it, driven with xdotool, beside a stand-in game that records how it
+// was started. Wine runs in the cross build's prefix, and each test ends
+// wine's server before its X server goes.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "art/art.h"
+#include "menu/website.h"
+#include "tests/e2e/x_session.h"
+
+namespace zol::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr double kWineStart = 60;  // a cold wine server on a busy machine
+constexpr int kScreenW = 1024, kScreenH = 768;
+constexpr int kLeft = (kScreenW - 640) / 2, kTop = (kScreenH - 480) / 2;
+constexpr int kFullScreen = 100, kWindowed = 250, kWebsite = 400, kQuit = 500, kRow = 420;
+
+Image background() { return decode_bmp(art::background.bytes, art::background.file, 640, 480); }
+
+// The background with `lit` drawn at `left`, 408.
+Image with_highlight(const art::Asset& lit, int left) {
+  Image expected = background();
+  const Image button = decode_bmp(lit.bytes, lit.file, 119, 26);
+  for (int y = 0; y < 26; ++y)
+    for (int x = 0; x < 119; ++x) expected.pixels[(408 + y) * 640 + left + x] = button.at(x, y);
+  return expected;
+}
+
+std::string read(const fs::path& file) {
+  std::stringstream text;
+  text << std::ifstream(file, std::ios::binary).rdbuf();
+  return text.str();
+}
+
+// What a Windows program sees of a Unix path: wine's drive Z: is "/".
+std::string windows_path(const fs::path& path) {
+  std::string text = "Z:" + path.string();
+  std::replace(text.begin(), text.end(), '/', '\\');
+  return text;
+}
+
+// An X desktop for wine programs, in the prefix of the cross build.
+class WineDesktop {
+ public:
+  WineDesktop(int width, int height) : x(width, height, /*window_manager=*/true) {
+    setenv("WINEPREFIX", ZOL_WINE_PREFIX, 1);
+    setenv("WINEDEBUG", "-all", 1);
+    setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+  }
+  // Every Windows process of the prefix goes with its server; the next
+  // test's wine must not find it dying.
+  ~WineDesktop() {
+    x.run({"wineserver", "-k"});
+    x.run({"wineserver", "-w"});
+  }
+  WineDesktop(const WineDesktop&) = delete;
+  WineDesktop& operator=(const WineDesktop&) = delete;
+
+  pid_t start(const fs::path& exe, const std::string& dir = "", const std::string& path = "") {
+    return x.start("wine", {exe.string()}, dir, path);
+  }
+  // Returns once every Windows process of the prefix has ended: whatever
+  // the menu started has run by then.
+  void settle() { x.run({"wineserver", "-w"}); }
+
+  XSession x;
+};
+
+struct Screen {
+  int width, height;
+};
+void PrintTo(const Screen& s, std::ostream* out) { *out << s.width << "x" << s.height; }
+
+class WineWindowTest : public ::testing::TestWithParam<Screen> {};
+
+TEST_P(WineWindowTest, IsCentredUndecoratedAndShowsTheArtworkAndACloseEndsIt) {
+  const Screen screen = GetParam();
+  WineDesktop wine(screen.width, screen.height);
+  XSession& x = wine.x;
+  const pid_t zol = wine.start(zol_binary());
+  const unsigned long window = x.wait_for_window("Orvenna", kWineStart);
+  ASSERT_NE(window, 0u) << "no window named Orvenna appeared: " << x.stderr_of(zol);
+
+  const Geometry g = x.geometry(window);
+  EXPECT_EQ(g.width, 640);
+  EXPECT_EQ(g.height, 480);
+  EXPECT_EQ(g.x, (screen.width - 640) / 2);
+  EXPECT_EQ(g.y, (screen.height - 480) / 2);
+  EXPECT_EQ(x.cardinals(window, "_NET_FRAME_EXTENTS"), (std::vector<long>{0, 0, 0, 0}));
+  EXPECT_EQ(x.cardinals(window, "_NET_WM_PID"), (std::vector<long>{zol}));
+  // The class's big and small icon, loaded from the icon group.
+  std::vector<long> icon = x.cardinals(window, "_NET_WM_ICON"), sizes;
+  for (size_t at = 0; at + 2 <= icon.size(); at += 2 + static_cast<size_t>(icon[at] * icon[at + 1]))
+    sizes.push_back(icon[at]);
+  EXPECT_EQ(sizes, (std::vector<long>{32, 16}));
+  ASSERT_TRUE(x.wait_for_pixels(g.x, g.y, background(), 10));
+  EXPECT_TRUE(same_pixels(x.grab_window(window), background(), "window"));
+
+  x.send_close_request(window);
+  EXPECT_EQ(x.wait_exit(zol, 20), std::optional<int>(0));
+}
+
+INSTANTIATE_TEST_SUITE_P(ScreenSizes, WineWindowTest,
+                         ::testing::Values(Screen{1024, 768}, Screen{1921, 1081}),
+                         [](const auto& info) {
+                           return std::to_string(info.param.width) + "x" +
+                                  std::to_string(info.param.height);
+                         });
+
+// The menu copied into a folder whose name has a space and umlauts, started
+// from another folder that holds a game of its own, planted there.
+class WineMenuTest : public ::testing::Test {
+ protected:
+  WineMenuTest() : wine_(kScreenW, kScreenH) {
+    menu_dir_ = fs::path(dir_.path()) / "Spiele Ordner ÄÖÜ";
+    planted_dir_ = fs::path(dir_.path()) / "planted";
+    fs::create_directories(menu_dir_);
+    fs::create_directories(planted_dir_);
+    fs::copy_file(zol_binary(), menu_dir_ / "Zol.exe");
+    fs::copy_file(ZOL_FAKE_GAME, planted_dir_ / "ZolMain.exe");
+  }
+
+  void start_menu(const std::string& path = "") {
+    x_.move_pointer(0, 0);  // a window that appears under the pointer gets a move
+    zol_ = wine_.start(menu_dir_ / "Zol.exe", planted_dir_.string(), path);
+    ASSERT_NE(x_.wait_for_window("Orvenna", kWineStart), 0u) << x_.stderr_of(zol_);
+    ASSERT_TRUE(x_.wait_for_pixels(kLeft, kTop, background(), 10));
+  }
+  std::string game_record() { return read(menu_dir_ / "game.record"); }
+  bool planted_game_ran() { return fs::exists(planted_dir_ / "game.record"); }
+
+  TempDir dir_;
+  WineDesktop wine_;
+  XSession& x_ = wine_.x;
+  fs::path menu_dir_, planted_dir_;
+  pid_t zol_ = -1;
+};
+
+TEST_F(WineMenuTest, HoveringEachButtonShowsExactlyItsHighlight) {
+  struct Button {
+    const char* name;
+    const art::Asset* lit;
+    int left;
+  };
+  const Button buttons[] = {
+      {"vollbildmodus", &art::lit_vollbildmodus, 59},
+      {"fenstermodus", &art::lit_fenstermodus, 193},
+      {"website", &art::lit_website, 328},
+      {"raus_hier", &art::lit_raus_hier, 464},
+  };
+  start_menu();
+  for (const Button& b : buttons) {
+    x_.move_pointer(kLeft + b.left + 60, kTop + kRow);
+    const Image expected = with_highlight(*b.lit, b.left);
+    x_.wait_for_pixels(kLeft, kTop, expected);
+    EXPECT_TRUE(same_pixels(x_.grab(kLeft, kTop, 640, 480), expected, b.name));
+
+    x_.move_pointer(kLeft + 320, kTop + 300);
+    x_.wait_for_pixels(kLeft, kTop, background());
+    EXPECT_TRUE(same_pixels(x_.grab(kLeft, kTop, 640, 480), background(),
+                            std::string(b.name) + "-off"));
+  }
+}
+
+TEST_F(WineMenuTest, EachButtonDoesItsActionAndTheMenuEnds) {
+  struct Case {
+    const char* name;
+    int x, clicks;
+    std::string command;  // the game's command line; empty: no game starts
+  };
+  const Case cases[] = {
+      {"VOLLBILDMODUS", kFullScreen, 1, "ZolMain.exe"},
+      {"FENSTERMODUS", kWindowed, 1, "ZolMain.exe W"},
+      {"a double click", kFullScreen, 2, "ZolMain.exe"},
+      {"RAUS HIER!", kQuit, 1, ""},
+  };
+  for (const Case& c : cases) {
+    fs::copy_file(ZOL_FAKE_GAME, menu_dir_ / "ZolMain.exe", fs::copy_options::overwrite_existing);
+    fs::remove(menu_dir_ / "game.record");
+    start_menu();
+    x_.move_pointer(kLeft + c.x, kTop + kRow);
+    x_.xdotool({"click", "--repeat", std::to_string(c.clicks), "--delay", "30", "1"});
+    EXPECT_EQ(x_.wait_exit(zol_, 20), std::optional<int>(0)) << c.name;
+    wine_.settle();
+    EXPECT_EQ(game_record(), c.command.empty() ? ""
+                                               : "command=" + c.command + "\ndirectory=" +
+                                                     windows_path(menu_dir_) + "\nshow=2\n")
+        << c.name;
+    EXPECT_FALSE(planted_game_ran()) << c.name;
+  }
+}
+
+// wine hands http addresses to the first browser it finds on PATH, the
+// desktop's xdg-open among them.
+TEST_F(WineMenuTest, TheWebsiteButtonHandsTheAddressToTheBrowser) {
+  const fs::path bin = fs::path(dir_.path()) / "bin", record = fs::path(dir_.path()) / "browser.record";
+  fs::create_directories(bin);
+  std::ofstream(bin / "xdg-open") << "#!/bin/sh\n"
+                                  << "{ echo \"args=$#\"; for a in \"$@\"; do echo \"arg=$a\"; done; } > '"
+                                  << record.string() << ".new'\n"
+                                  << "mv '" << record.string() << ".new' '" << record.string() << "'\n";
+  fs::permissions(bin / "xdg-open", fs::perms::owner_all);
+  start_menu(bin.string() + ":/usr/bin:/bin");
+  x_.click(kLeft + kWebsite, kTop + kRow);
+  EXPECT_EQ(x_.wait_exit(zol_, 20), std::optional<int>(0));
+  // The browser is started detached, even by wine's own launcher.
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!fs::exists(record) && std::chrono::steady_clock::now() < end)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(read(record), "args=1\narg=" + std::string(menu::kWebsite) + "\n");
+}
+
+// No game beside the menu: one message box in front of the menu, which
+// stays painted and takes no pointer events; dismissing it ends with 1.
+TEST_F(WineMenuTest, WithNoGameOneMessageThenStatusOneAndNothingStarts) {
+  start_menu();
+  const Image lit = with_highlight(art::lit_vollbildmodus, 59);
+  x_.move_pointer(kLeft + kFullScreen, kTop + kRow);
+  ASSERT_TRUE(x_.wait_for_pixels(kLeft, kTop, lit));
+  x_.xdotool({"click", "1"});
+  const unsigned long box = x_.wait_for_window("Zol", 20);
+  ASSERT_NE(box, 0u);
+  // stderr is a Windows text stream: lines end in CR LF.
+  EXPECT_NE(x_.stderr_of(zol_).find("zol: \"ZolMain.exe\" konnte nicht gestartet werden: Die Datei "
+                                    "wurde neben dem Menü nicht gefunden (" +
+                                    windows_path(menu_dir_) + ").\r\n"),
+            std::string::npos)
+      << x_.stderr_of(zol_);
+
+  x_.move_pointer(kLeft + kWindowed, kTop + kRow);  // would light a button
+  x_.click(kLeft + kQuit, kTop + kRow);             // would quit
+  EXPECT_FALSE(x_.wait_exit(zol_, 0.5).has_value()) << "ended before the message was dismissed";
+  // The box dragged across the menu and away: the menu shows as it was.
+  const std::string id = std::to_string(box);
+  x_.xdotool({"windowmove", "--sync", id, std::to_string(kLeft + 100), std::to_string(kTop + 380)});
+  x_.xdotool({"windowmove", "--sync", id, "0", "0"});
+  x_.wait_for_pixels(kLeft, kTop, lit, 10);
+  EXPECT_TRUE(same_pixels(x_.grab(kLeft, kTop, 640, 480), lit, "menu-behind-message"));
+
+  x_.xdotool({"windowactivate", "--sync", id});
+  x_.xdotool({"key", "Return"});
+  EXPECT_EQ(x_.wait_exit(zol_, 20), std::optional<int>(1));
+  wine_.settle();
+  EXPECT_EQ(game_record(), "");
+  EXPECT_FALSE(planted_game_ran());
+}
+
+}  // namespace
+}  // namespace zol::e2e

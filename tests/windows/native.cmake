@@ -1,0 +1,17 @@
+# Tests of a cross-built Zol.exe that run on this machine: the file as it
+# lies, and the menu itself under wine in Xvfb. ZOL_WINDOWS_BUILD is the
+# cross build's folder; its wine prefix is shared with the tests run there.
+get_filename_component(windows_build "${ZOL_WINDOWS_BUILD}" ABSOLUTE)
+add_executable(zol_windows_tests
+  tests/windows/pe_file.cc
+  tests/windows/exe_test.cc
+  tests/e2e/x_session.cc
+  tests/e2e/wine_test.cc)
+target_link_libraries(zol_windows_tests PRIVATE zol_core GTest::gtest_main X11::X11)
+target_compile_definitions(zol_windows_tests PRIVATE
+  ZOL_BINARY="${windows_build}/Zol.exe"
+  ZOL_FAKE_GAME="${windows_build}/fake/ZolMain.exe"
+  ZOL_WINE_PREFIX="${windows_build}/wine")
+# One wine prefix: its tests take turns.
+gtest_discover_tests(zol_windows_tests DISCOVERY_MODE PRE_TEST
+  PROPERTIES LABELS windows RUN_SERIAL TRUE TIMEOUT 300)
