@@ -21,6 +21,8 @@ test:
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-sanitized
+	@$(MAKE) --no-print-directory fuzz FUZZ_SECONDS=$(TEST_FUZZ_SECONDS)
 
 screenshot: build
 	@tools/install-deps screenshot
@@ -30,3 +32,64 @@ screenshot: build
 art:
 	@tools/install-deps art
 	/usr/bin/python3 tools/make_art.py
+
+# Figures against the floor and an SDL2 peer, in a private Xvfb; a few minutes.
+# Writes bench/results.md. Not a test: it asserts no timing.
+.PHONY: bench
+bench:
+	@tools/install-deps bench
+	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DZOL_BENCH=ON >/dev/null
+	@cmake --build build-bench -j $(JOBS) --target zol_bench
+	build-bench/bench/zol_bench bench/results.md
+
+# Windows: Zol.exe cross-built with mingw-w64, and its tests under wine: the
+# unit tests in the cross build, then the file itself and the menu in Xvfb
+# from a native helper build. Wine runs in a prefix of its own under
+# $(WIN_BUILD), made once; its server is ended at the end, pass or fail.
+WIN_BUILD ?= build-win
+WIN_HOST ?= build-winhost
+WINE_ENV = env -u DISPLAY WINEPREFIX=$(CURDIR)/$(WIN_BUILD)/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+WIN_CONFIGURE = cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=tools/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
+
+.PHONY: windows test-windows
+windows:
+	@tools/install-deps windows
+	@$(WIN_CONFIGURE)
+	@cmake --build $(WIN_BUILD) -j $(JOBS) --target zol
+
+test-windows:
+	@tools/install-deps windows
+	@$(WIN_CONFIGURE)
+	@cmake --build $(WIN_BUILD) -j $(JOBS)
+	@cmake -S . -B $(WIN_HOST) -DCMAKE_BUILD_TYPE=Release -DZOL_WINDOWS_BUILD=$(CURDIR)/$(WIN_BUILD) >/dev/null
+	@cmake --build $(WIN_HOST) -j $(JOBS) --target zol_windows_tests
+	@[ -f $(WIN_BUILD)/wine/system.reg ] || { echo "Making the wine prefix $(WIN_BUILD)/wine"; \
+	  $(WINE_ENV) wineboot -i >/dev/null 2>&1; }
+	@status=0; \
+	(cd $(WIN_BUILD) && ctest --output-on-failure -j $(JOBS)) || status=1; \
+	$(WINE_ENV) wineserver -k 2>/dev/null; $(WINE_ENV) wineserver -w; \
+	(cd $(WIN_HOST) && ctest --output-on-failure -L windows) || status=1; \
+	$(WINE_ENV) wineserver -k 2>/dev/null; $(WINE_ENV) wineserver -w; \
+	exit $$status
+
+# Hardening. The tests again, built with AddressSanitizer and
+# UndefinedBehaviorSanitizer: any report fails, leaks included. And the
+# picture decoders under libFuzzer for FUZZ_SECONDS each; `make test` gives
+# them TEST_FUZZ_SECONDS.
+SAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+TEST_FUZZ_SECONDS ?= 15
+
+.PHONY: test-sanitized fuzz
+test-sanitized:
+	@tools/install-deps test
+	@cmake -S . -B $(SAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZOL_SANITIZE=address,undefined >/dev/null
+	@cmake --build $(SAN_BUILD) -j $(JOBS)
+	tests/run-sanitized $(SAN_BUILD) $(JOBS)
+
+fuzz:
+	@tools/install-deps fuzz
+	@cmake -S tests/fuzz -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	tests/fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)

@@ -179,7 +179,7 @@ std::string XSession::stderr_of(pid_t pid) const {
   return text.str();
 }
 
-unsigned long XSession::wait_for_window(const std::string& name) {
+unsigned long XSession::wait_for_window(const std::string& name, double seconds) {
   Display* d = as_display(display_handle_);
   Window found = 0;
   std::function<void(Window)> search = [&](Window w) {
@@ -197,7 +197,7 @@ unsigned long XSession::wait_for_window(const std::string& name) {
       for (unsigned int i = 0; i < count && !found; ++i) search(children[i]);
     if (children) XFree(children);
   };
-  poll_until(10, [&] {
+  poll_until(seconds, [&] {
     search(DefaultRootWindow(d));
     return found != 0;
   });
@@ -286,6 +286,14 @@ void XSession::xdotool(const std::vector<std::string>& args) {
   waitpid(pid, &status, 0);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
     throw std::runtime_error("xdotool " + (args.empty() ? "" : args[0]) + " failed");
+}
+
+int XSession::run(const std::vector<std::string>& argv) {
+  const std::string log = output_dir() + "/" + fs::path(argv.at(0)).filename().string();
+  const pid_t pid = spawn(argv, environment_with(display_, ""), "", log);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 void XSession::click(int x, int y) {

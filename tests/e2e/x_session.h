@@ -35,9 +35,9 @@ class XSession {
   // PATH set to `path` when given. Output goes to files in the test dir.
   pid_t start(const std::string& program, const std::vector<std::string>& args = {},
               const std::string& dir = "", const std::string& path = "");
-  // The top-level window whose WM_NAME is `name`, waiting up to 10 s for it
-  // to be mapped; 0 when none came.
-  unsigned long wait_for_window(const std::string& name);
+  // The top-level window whose WM_NAME is `name`, waiting up to `seconds`
+  // for it to be mapped; 0 when none came.
+  unsigned long wait_for_window(const std::string& name, double seconds = 10);
   // The exit status of `pid`, waiting up to `seconds`; nullopt if it still runs.
   std::optional<int> wait_exit(pid_t pid, double seconds = 10);
   // What a started program wrote on stderr so far.
@@ -50,6 +50,9 @@ class XSession {
   std::vector<long> cardinals(unsigned long window, const std::string& property);
   std::string text_property(unsigned long window, const std::string& property);
   void send_close_request(unsigned long window);
+
+  // Runs a program with DISPLAY set to its end; its exit status.
+  int run(const std::vector<std::string>& argv);
 
   // xdotool, waiting for it to finish.
   void xdotool(const std::vector<std::string>& args);
