@@ -10,6 +10,7 @@
 
 #include "art/art.h"
 #include "menu/website.h"
+#include "tests/e2e/menu_fixtures.h"
 #include "tests/e2e/x_session.h"
 
 namespace zol::e2e {
@@ -27,14 +28,6 @@ void write_recorder(const fs::path& file, const fs::path& record, bool runnable 
                       << "echo \"cwd=$(pwd)\"; } >> '" << record.string() << "'\n";
   fs::permissions(file, runnable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
 }
-
-std::string read(const fs::path& file) {
-  std::stringstream text;
-  text << std::ifstream(file).rdbuf();
-  return text.str();
-}
-
-Image background() { return decode_bmp(art::background.bytes, art::background.file, 640, 480); }
 
 class ActionsE2ETest : public ::testing::Test {
  protected:
@@ -54,7 +47,7 @@ class ActionsE2ETest : public ::testing::Test {
   std::string game_record() {
     for (int i = 0; i < 400 && !fs::exists(record_); ++i) usleep(5000);
     usleep(20000);
-    return fs::exists(record_) ? read(record_) : "";
+    return fs::exists(record_) ? read_file(record_) : "";
   }
 
   TempDir dir_;

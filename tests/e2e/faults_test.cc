@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "art/art.h"
+#include "tests/e2e/menu_fixtures.h"
 #include "tests/e2e/x_session.h"
 
 extern char** environ;
@@ -35,22 +36,6 @@ constexpr int kLeft = (1024 - 640) / 2, kTop = (768 - 480) / 2;
 // The four buttons in window coordinates, left to right.
 constexpr Rect kButtons[] = {
     {59, 408, 119, 26}, {193, 408, 119, 26}, {328, 408, 119, 26}, {464, 408, 119, 26}};
-
-Image background() { return decode_bmp(art::background.bytes, art::background.file, 640, 480); }
-
-Image with_highlight(const art::Asset& lit, int left) {
-  Image expected = background();
-  const Image button = decode_bmp(lit.bytes, lit.file, 119, 26);
-  for (int y = 0; y < 26; ++y)
-    for (int x = 0; x < 119; ++x) expected.pixels[(408 + y) * 640 + left + x] = button.at(x, y);
-  return expected;
-}
-
-std::string read(const fs::path& file) {
-  std::stringstream text;
-  text << std::ifstream(file).rdbuf();
-  return text.str();
-}
 
 size_t lines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
 
@@ -215,7 +200,7 @@ TEST_F(FaultsTest, InputWhileTheMessageIsUpReachesNoProcedure) {
   x_.xdotool({"key", "Return"});  // the message holds the focus
   EXPECT_EQ(x_.wait_exit(zol_), std::optional<int>(1));
   usleep(100000);  // a start would be detached: give it the time to show
-  EXPECT_FALSE(fs::exists(record_)) << read(record_);
+  EXPECT_FALSE(fs::exists(record_)) << read_file(record_);
 }
 
 TEST_F(FaultsTest, ABurstOfMovesCostsNoMemoryAndRepaintsOnlyOnAChange) {
@@ -326,7 +311,7 @@ TEST(NoDisplayTest, AClearMessageAndAFailingStatus) {
     }
     ASSERT_TRUE(WIFEXITED(status)) << c.name << ": ended by signal " << WTERMSIG(status);
     EXPECT_NE(WEXITSTATUS(status), 0) << c.name;
-    const std::string text = read(err);
+    const std::string text = read_file(err);
     EXPECT_EQ(lines(text), 1u) << c.name << ": " << text;
     EXPECT_NE(text.find("X-Server"), std::string::npos) << c.name << ": " << text;
     EXPECT_NE(text.find("DISPLAY"), std::string::npos) << c.name << ": " << text;

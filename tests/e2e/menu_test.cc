@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "art/art.h"
+#include "tests/e2e/menu_fixtures.h"
 #include "tests/e2e/x_session.h"
 
 namespace zol::e2e {
@@ -10,29 +11,6 @@ namespace {
 
 constexpr int kScreenW = 1024, kScreenH = 768;
 constexpr int kLeft = (kScreenW - 640) / 2, kTop = (kScreenH - 480) / 2;
-
-Image background() { return decode_bmp(art::background.bytes, art::background.file, 640, 480); }
-
-// The background with `lit` drawn at `left`, 408.
-Image with_highlight(const art::Asset& lit, int left) {
-  Image expected = background();
-  const Image button = decode_bmp(lit.bytes, lit.file, 119, 26);
-  for (int y = 0; y < 26; ++y)
-    for (int x = 0; x < 119; ++x) expected.pixels[(408 + y) * 640 + left + x] = button.at(x, y);
-  return expected;
-}
-
-struct Button {
-  const char* name;
-  const art::Asset* lit;
-  int left;
-};
-const Button kButtons[] = {
-    {"vollbildmodus", &art::lit_vollbildmodus, 59},
-    {"fenstermodus", &art::lit_fenstermodus, 193},
-    {"website", &art::lit_website, 328},
-    {"raus_hier", &art::lit_raus_hier, 464},
-};
 
 class MenuTest : public ::testing::Test {
  protected:
@@ -48,7 +26,7 @@ class MenuTest : public ::testing::Test {
 };
 
 TEST_F(MenuTest, HoveringEachButtonShowsExactlyItsHighlight) {
-  for (const Button& b : kButtons) {
+  for (const MenuButton& b : kMenuButtons) {
     x_.move_pointer(kLeft + b.left + 60, kTop + 420);
     const Image expected = with_highlight(*b.lit, b.left);
     x_.wait_for_pixels(kLeft, kTop, expected);

@@ -5,12 +5,11 @@
 #include <algorithm>
 
 #include "art/art.h"
+#include "tests/e2e/menu_fixtures.h"
 #include "tests/e2e/x_session.h"
 
 namespace zol::e2e {
 namespace {
-
-Image background() { return decode_bmp(art::background.bytes, art::background.file, 640, 480); }
 
 // Icon sizes in a _NET_WM_ICON value: width, height, then that many pixels, repeated.
 std::vector<long> icon_sizes(const std::vector<long>& icon) {
@@ -21,11 +20,6 @@ std::vector<long> icon_sizes(const std::vector<long>& icon) {
   }
   return sizes;
 }
-
-struct Screen {
-  int width, height;
-};
-void PrintTo(const Screen& s, std::ostream* out) { *out << s.width << "x" << s.height; }
 
 class WindowTest : public ::testing::TestWithParam<Screen> {};
 

@@ -15,6 +15,7 @@
 
 #include "art/art.h"
 #include "menu/website.h"
+#include "tests/e2e/menu_fixtures.h"
 #include "tests/e2e/x_session.h"
 
 namespace zol::e2e {
@@ -26,23 +27,6 @@ constexpr double kWineStart = 60;  // a cold wine server on a busy machine
 constexpr int kScreenW = 1024, kScreenH = 768;
 constexpr int kLeft = (kScreenW - 640) / 2, kTop = (kScreenH - 480) / 2;
 constexpr int kFullScreen = 100, kWindowed = 250, kWebsite = 400, kQuit = 500, kRow = 420;
-
-Image background() { return decode_bmp(art::background.bytes, art::background.file, 640, 480); }
-
-// The background with `lit` drawn at `left`, 408.
-Image with_highlight(const art::Asset& lit, int left) {
-  Image expected = background();
-  const Image button = decode_bmp(lit.bytes, lit.file, 119, 26);
-  for (int y = 0; y < 26; ++y)
-    for (int x = 0; x < 119; ++x) expected.pixels[(408 + y) * 640 + left + x] = button.at(x, y);
-  return expected;
-}
-
-std::string read(const fs::path& file) {
-  std::stringstream text;
-  text << std::ifstream(file, std::ios::binary).rdbuf();
-  return text.str();
-}
 
 // What a Windows program sees of a Unix path: wine's drive Z: is "/".
 std::string windows_path(const fs::path& path) {
@@ -77,11 +61,6 @@ class WineDesktop {
 
   XSession x;
 };
-
-struct Screen {
-  int width, height;
-};
-void PrintTo(const Screen& s, std::ostream* out) { *out << s.width << "x" << s.height; }
 
 class WineWindowTest : public ::testing::TestWithParam<Screen> {};
 
@@ -138,7 +117,7 @@ class WineMenuTest : public ::testing::Test {
     ASSERT_NE(x_.wait_for_window("Orvenna", kWineStart), 0u) << x_.stderr_of(zol_);
     ASSERT_TRUE(x_.wait_for_pixels(kLeft, kTop, background(), 10));
   }
-  std::string game_record() { return read(menu_dir_ / "game.record"); }
+  std::string game_record() { return read_file(menu_dir_ / "game.record"); }
   bool planted_game_ran() { return fs::exists(planted_dir_ / "game.record"); }
 
   TempDir dir_;
@@ -149,19 +128,8 @@ class WineMenuTest : public ::testing::Test {
 };
 
 TEST_F(WineMenuTest, HoveringEachButtonShowsExactlyItsHighlight) {
-  struct Button {
-    const char* name;
-    const art::Asset* lit;
-    int left;
-  };
-  const Button buttons[] = {
-      {"vollbildmodus", &art::lit_vollbildmodus, 59},
-      {"fenstermodus", &art::lit_fenstermodus, 193},
-      {"website", &art::lit_website, 328},
-      {"raus_hier", &art::lit_raus_hier, 464},
-  };
   start_menu();
-  for (const Button& b : buttons) {
+  for (const MenuButton& b : kMenuButtons) {
     x_.move_pointer(kLeft + b.left + 60, kTop + kRow);
     const Image expected = with_highlight(*b.lit, b.left);
     x_.wait_for_pixels(kLeft, kTop, expected);
@@ -219,7 +187,7 @@ TEST_F(WineMenuTest, TheWebsiteButtonHandsTheAddressToTheBrowser) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   while (!fs::exists(record) && std::chrono::steady_clock::now() < end)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_EQ(read(record), "args=1\narg=" + std::string(menu::kWebsite) + "\n");
+  EXPECT_EQ(read_file(record), "args=1\narg=" + std::string(menu::kWebsite) + "\n");
 }
 
 // No game beside the menu: one message box in front of the menu, which
