@@ -11,23 +11,13 @@
 #include <vector>
 
 #include "art/art.h"
+#include "bench/scene.h"
 #include "host/image.h"
 
 namespace {
 
-constexpr int kWidth = 640, kHeight = 480, kButtonWidth = 119, kButtonHeight = 26;
-
-struct Button {
-  int x, y;
-  const zol::art::Asset& lit;
-};
-
-const Button kButtons[] = {
-    {59, 408, zol::art::lit_vollbildmodus},
-    {193, 408, zol::art::lit_fenstermodus},
-    {328, 408, zol::art::lit_website},
-    {464, 408, zol::art::lit_raus_hier},
-};
+using bench::Button, bench::kButtons, bench::kWidth, bench::kHeight, bench::kButtonWidth,
+    bench::kButtonHeight;
 
 // Wraps the pixels without copying them.
 XImage* wrap(Display* display, zol::Image& image) {
