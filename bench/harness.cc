@@ -10,7 +10,6 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -35,6 +34,9 @@
 #include "menu/menu.h"
 #include "bench/proc.h"
 #include "bench/report.h"
+#include "tests/e2e/child_process.h"
+
+extern char** environ;
 
 namespace {
 
@@ -57,25 +59,14 @@ struct Server {
   std::string name;
 };
 
-// Xvfb picks a free display itself and writes its number, then a newline,
-// once it is ready: read up to the newline, or closing early kills it.
 Server start_server(const std::string& logs) {
-  int ready[2];
-  if (pipe(ready) != 0) throw std::runtime_error("pipe failed");
-  fcntl(ready[0], F_SETFD, FD_CLOEXEC);
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) env.emplace_back(*e);
+  const zol::e2e::Xvfb xvfb = zol::e2e::start_xvfb(kScreenW, kScreenH, env, logs + "/xvfb");
+  adopt(xvfb.pid);
   Server s;
-  s.pid = spawn({"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0",
-                 std::to_string(kScreenW) + "x" + std::to_string(kScreenH) + "x24", "-nolisten",
-                 "tcp", "-noreset"},
-                {}, logs + "/xvfb");
-  close(ready[1]);
-  std::string number;
-  char c = 0;
-  pollfd p{ready[0], POLLIN, 0};
-  while (poll(&p, 1, 20000) == 1 && read(ready[0], &c, 1) == 1 && c != '\n') number += c;
-  close(ready[0]);
-  if (c != '\n' || number.empty()) throw std::runtime_error("Xvfb did not start (is it installed?)");
-  s.name = ":" + number;
+  s.pid = xvfb.pid;
+  s.name = xvfb.display;
   s.display = XOpenDisplay(s.name.c_str());
   if (!s.display) throw std::runtime_error("can't open " + s.name);
   fcntl(ConnectionNumber(s.display), F_SETFD, FD_CLOEXEC);

@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -14,6 +13,8 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "tests/e2e/child_process.h"
 
 extern char** environ;
 
@@ -47,13 +48,6 @@ void end_children(int) {
 
 pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& extra_env,
             const std::string& log) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, (log + ".out").c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, (log + ".err").c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
     const std::string entry = *e;
@@ -63,18 +57,12 @@ pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>
     if (!replaced) env.push_back(entry);
   }
   env.insert(env.end(), extra_env.begin(), extra_env.end());
-  std::vector<char*> args, envp;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
-  envp.push_back(nullptr);
-  pid_t pid = -1;
-  const int err = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (err != 0) throw std::runtime_error("can't start " + argv[0] + ": " + strerror(err));
+  const pid_t pid = zol::e2e::spawn_logged(argv, env, "", log);
   g_children.push_back(pid);
   return pid;
 }
+
+void adopt(pid_t pid) { g_children.push_back(pid); }
 
 // Waits up to `seconds`; true when it ended.
 bool reap(pid_t pid, double seconds) {

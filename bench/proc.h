@@ -13,6 +13,8 @@ namespace bench {
 // `extra_env` ("NAME=value") over the environment. Ended with the harness.
 pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& extra_env,
             const std::string& log);
+// A child started elsewhere, to be ended with the harness like the others.
+void adopt(pid_t pid);
 // Waits up to `seconds`; true when it ended.
 bool reap(pid_t pid, double seconds);
 void stop(pid_t pid);

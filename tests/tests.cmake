@@ -33,7 +33,8 @@ gtest_discover_tests(zol_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
 # End-to-end: the real binary under Xvfb. Where the binary can't run (a
 # cross build), these are not built at all rather than skipped.
 if(NOT WIN32)
-  target_sources(zol_tests PRIVATE tests/e2e/x_session.cc tests/e2e/menu_fixtures.cc
+  target_sources(zol_tests PRIVATE tests/e2e/x_session.cc tests/e2e/child_process.cc
+    tests/e2e/menu_fixtures.cc
     tests/e2e/window_test.cc
     tests/e2e/menu_test.cc
     tests/e2e/actions_test.cc)

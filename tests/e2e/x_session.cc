@@ -6,9 +6,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,6 +18,8 @@
 #include <functional>
 #include <sstream>
 #include <thread>
+
+#include "tests/e2e/child_process.h"
 
 extern char** environ;
 
@@ -46,26 +46,6 @@ bool poll_until(double seconds, Done done) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return true;
-}
-
-pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
-            const std::string& dir, const std::string& log) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  if (!dir.empty()) posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, (log + ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, (log + ".err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  std::vector<char*> args, envp;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
-  envp.push_back(nullptr);
-  pid_t pid = -1;
-  const int err = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
-  posix_spawn_file_actions_destroy(&actions);
-  if (err != 0) throw std::runtime_error("can't start " + argv[0] + ": " + strerror(err));
-  return pid;
 }
 
 std::vector<std::string> environment_with(const std::string& display, const std::string& path) {
@@ -126,25 +106,10 @@ XSession::~XSession() {
   }
 }
 
-// Xvfb picks a free display itself and says which once it is ready.
 void XSession::start_server(int width, int height) {
-  int ready[2];
-  if (pipe(ready) != 0) throw std::runtime_error("pipe failed");
-  fcntl(ready[0], F_SETFD, FD_CLOEXEC);
-  const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-  server_ = spawn({"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0", screen,
-                   "-nolisten", "tcp", "-noreset"},
-                  environment_with("", ""), "", output_dir() + "/xvfb");  // inherits ready[1]
-  close(ready[1]);
-  // It writes the number and the newline apart: read up to the newline, or
-  // closing early kills it with SIGPIPE.
-  std::string number;
-  char c = 0;
-  pollfd p{ready[0], POLLIN, 0};
-  while (poll(&p, 1, 20000) == 1 && read(ready[0], &c, 1) == 1 && c != '\n') number += c;
-  close(ready[0]);
-  if (c != '\n' || number.empty()) throw std::runtime_error("Xvfb did not start (is it installed?)");
-  display_ = ":" + number;
+  const Xvfb server = start_xvfb(width, height, environment_with("", ""), output_dir() + "/xvfb");
+  server_ = server.pid;
+  display_ = server.display;
   XSetErrorHandler(ignore_x_error);
   display_handle_ = XOpenDisplay(display_.c_str());
   if (!display_handle_) throw std::runtime_error("can't open " + display_);
@@ -156,7 +121,7 @@ void XSession::start_server(int width, int height) {
 void XSession::start_window_manager() {
   const std::string ready = output_dir() + "/openbox.ready";
   std::filesystem::remove(ready);
-  children_.push_back(spawn({"openbox", "--sm-disable", "--startup", "touch " + ready},
+  children_.push_back(spawn_logged({"openbox", "--sm-disable", "--startup", "touch " + ready},
                             environment_with(display_, ""), "", output_dir() + "/openbox"));
   if (!poll_until(10, [&] { return fs::exists(ready); }))
     throw std::runtime_error("openbox did not come up");
@@ -167,7 +132,7 @@ pid_t XSession::start(const std::string& program, const std::vector<std::string>
   std::vector<std::string> argv{program};
   argv.insert(argv.end(), args.begin(), args.end());
   const std::string log = output_dir() + "/" + fs::path(program).filename().string();
-  const pid_t pid = spawn(argv, environment_with(display_, path), dir, log);
+  const pid_t pid = spawn_logged(argv, environment_with(display_, path), dir, log);
   children_.push_back(pid);
   logs_[pid] = log;
   return pid;
@@ -281,7 +246,7 @@ void XSession::send_close_request(unsigned long window) {
 void XSession::xdotool(const std::vector<std::string>& args) {
   std::vector<std::string> argv{"xdotool"};
   argv.insert(argv.end(), args.begin(), args.end());
-  const pid_t pid = spawn(argv, environment_with(display_, ""), "", output_dir() + "/xdotool");
+  const pid_t pid = spawn_logged(argv, environment_with(display_, ""), "", output_dir() + "/xdotool");
   int status = 0;
   waitpid(pid, &status, 0);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
@@ -290,7 +255,7 @@ void XSession::xdotool(const std::vector<std::string>& args) {
 
 int XSession::run(const std::vector<std::string>& argv) {
   const std::string log = output_dir() + "/" + fs::path(argv.at(0)).filename().string();
-  const pid_t pid = spawn(argv, environment_with(display_, ""), "", log);
+  const pid_t pid = spawn_logged(argv, environment_with(display_, ""), "", log);
   int status = 0;
   waitpid(pid, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);

@@ -6,6 +6,7 @@ add_executable(zol_windows_tests
   tests/windows/pe_file.cc
   tests/windows/exe_test.cc
   tests/e2e/x_session.cc
+  tests/e2e/child_process.cc
   tests/e2e/menu_fixtures.cc
   tests/e2e/wine_test.cc)
 target_link_libraries(zol_windows_tests PRIVATE zol_core GTest::gtest_main X11::X11)
