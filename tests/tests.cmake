@@ -12,6 +12,9 @@ include(GoogleTest)
 
 set(unit_tests
   tests/form_test.cc
+  tests/form_scale_test.cc
+  tests/scale_test.cc
+  tests/resample_test.cc
   tests/image_test.cc
   tests/art_test.cc
   art/check/checks.cc
@@ -20,7 +23,7 @@ set(unit_tests
 if(WIN32)
   set(platform_tests "")
 else()
-  set(platform_tests tests/spawn_posix_test.cc)
+  set(platform_tests tests/spawn_posix_test.cc tests/x11_dpi_test.cc)
 endif()
 
 # One test-support library: the test pictures everywhere; where the real
@@ -57,6 +60,7 @@ if(NOT WIN32)
   target_sources(zol_tests PRIVATE
     tests/e2e/window_test.cc
     tests/e2e/menu_test.cc
+    tests/e2e/hidpi_test.cc
     tests/e2e/actions_test.cc
     tests/e2e/faults_test.cc
     tests/e2e/game_dir_test.cc
