@@ -43,6 +43,12 @@ if(NOT WIN32)
   add_dependencies(zol_tests zol)
 endif()
 
+# The release binary as the loader sees it. A sanitizer or Debug build is
+# not what ships, and is not hardened the same way.
+if(NOT WIN32 AND NOT ZOL_SANITIZE AND NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
+  target_sources(zol_tests PRIVATE tests/linux/elf_file.cc tests/linux/binary_test.cc)
+endif()
+
 # Hardening: the menu under faults and beside a hostile game directory.
 if(NOT WIN32)
   if(NOT X11_Xtst_FOUND OR NOT X11_Xdamage_FOUND)
