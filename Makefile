@@ -53,7 +53,7 @@ WIN_CONFIGURE = cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=tools/mingw-w6
 
 .PHONY: windows test-windows
 windows:
-	@tools/install-deps windows
+	@tools/install-deps cross
 	@$(WIN_CONFIGURE)
 	@cmake --build $(WIN_BUILD) -j $(JOBS) --target zol
 
