@@ -62,6 +62,7 @@ def explain(name, a, b):
         members = zip_members
     else:
         return
+    before = len(problems)
     ma, mb = members(a), members(b)
     if list(ma) != list(mb):
         problem(f"{name}: the members or their order differ: {list(ma)} / {list(mb)}")
@@ -72,6 +73,8 @@ def explain(name, a, b):
                 problem(f"{name}: {member}: {field} {fields_a[field]} / {fields_b[field]}")
         if body_a != body_b:
             problem(f"{name}: {member}: the contents differ")
+    if len(problems) == before:
+        problem(f"{name}: every member is the same; the archive's own headers differ")
 
 
 def compare(dist_a, dist_b):
@@ -82,10 +85,7 @@ def compare(dist_a, dist_b):
         a, b = read(os.path.join(dist_a, name)), read(os.path.join(dist_b, name))
         if a != b:
             problem(f"{name} differs between {dist_a} and {dist_b}")
-            before = len(problems)
             explain(name, a, b)
-            if len(problems) == before:
-                problem(f"{name}: every member is the same; the archive's own headers differ")
 
 
 # --- contents ---------------------------------------------------------------
