@@ -19,4 +19,14 @@ extern const Asset lit_fenstermodus;
 extern const Asset lit_website;
 extern const Asset lit_raus_hier;
 
+// The same pictures drawn at twice the size, from art/2x/. A build without
+// art/2x/ has them all empty, and the menu scales the pictures above instead.
+extern const Asset background_2x;         // 2x/background.bmp, 1280 x 960
+extern const Asset lit_vollbildmodus_2x;  // the lit buttons, 238 x 52 each
+extern const Asset lit_fenstermodus_2x;
+extern const Asset lit_website_2x;
+extern const Asset lit_raus_hier_2x;
+
+inline bool has_2x() { return !background_2x.bytes.empty(); }
+
 }  // namespace zol::art

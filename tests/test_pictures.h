@@ -1,49 +1,24 @@
 #pragma once
-// Small pictures made in the test, so each case shows its own fault.
+// Small pictures made in the test, so each case shows its own fault, and
+// pictures written out for the developer to look at.
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
+
+#include "host/image.h"
 
 namespace zol::test {
 
-inline void put32(std::vector<uint8_t>& out, size_t at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-inline void put16(std::vector<uint8_t>& out, size_t at, uint16_t v) {
-  out[at] = static_cast<uint8_t>(v);
-  out[at + 1] = static_cast<uint8_t>(v >> 8);
-}
+void put32(std::vector<uint8_t>& out, size_t at, uint32_t v);
+void put16(std::vector<uint8_t>& out, size_t at, uint16_t v);
 
 // A 24-bit bottom-up BMP whose pixel (x, y) is colour(x, y) as 0xRRGGBB.
-inline std::vector<uint8_t> make_bmp(int width, int height,
-                                     const std::function<uint32_t(int, int)>& colour) {
-  const size_t stride = (static_cast<size_t>(width) * 3 + 3) / 4 * 4;
-  std::vector<uint8_t> out(54 + stride * height);
-  out[0] = 'B';
-  out[1] = 'M';
-  put32(out, 2, static_cast<uint32_t>(out.size()));
-  put32(out, 10, 54);
-  put32(out, 14, 40);
-  put32(out, 18, static_cast<uint32_t>(width));
-  put32(out, 22, static_cast<uint32_t>(height));
-  put16(out, 26, 1);
-  put16(out, 28, 24);
-  put32(out, 34, static_cast<uint32_t>(stride * height));
-  put32(out, 38, 2834);
-  put32(out, 42, 2834);
-  for (int y = 0; y < height; ++y)
-    for (int x = 0; x < width; ++x) {
-      const uint32_t c = colour(x, y);
-      uint8_t* p = &out[54 + stride * (height - 1 - y) + 3 * x];
-      p[0] = static_cast<uint8_t>(c), p[1] = static_cast<uint8_t>(c >> 8),
-      p[2] = static_cast<uint8_t>(c >> 16);
-    }
-  return out;
-}
+std::vector<uint8_t> make_bmp(int width, int height, const std::function<uint32_t(int, int)>& colour);
+std::vector<uint8_t> solid_bmp(int width, int height, uint32_t colour);
 
-inline std::vector<uint8_t> solid_bmp(int width, int height, uint32_t colour) {
-  return make_bmp(width, height, [=](int, int) { return colour; });
-}
+// `image` as a BMP file.
+void write_bmp(const Image& image, const std::string& file);
 
 }  // namespace zol::test

@@ -3,7 +3,8 @@
 find_package(GTest QUIET)
 if(NOT GTest_FOUND)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-  if(NOT TARGET GTest::gtest_main)  # googletest 1.11 and later name it themselves
+  if(NOT TARGET GTest::gtest_main)  # googletest 1.11 and later name them themselves
+    add_library(GTest::gtest ALIAS gtest)
     add_library(GTest::gtest_main ALIAS gtest_main)
   endif()
 endif()
@@ -11,6 +12,9 @@ include(GoogleTest)
 
 set(unit_tests
   tests/form_test.cc
+  tests/form_scale_test.cc
+  tests/scale_test.cc
+  tests/resample_test.cc
   tests/image_test.cc
   tests/art_test.cc
   tests/hover_test.cc
@@ -18,11 +22,28 @@ set(unit_tests
 if(WIN32)
   set(platform_tests "")
 else()
-  set(platform_tests tests/spawn_posix_test.cc)
+  set(platform_tests tests/spawn_posix_test.cc tests/x11_dpi_test.cc)
+endif()
+
+# One test-support library: the test pictures everywhere; where the real
+# binary can run, the X session, the helpers' processes, the expected
+# pictures and the stand-in for the programs the menu starts.
+add_library(zol_test_support STATIC tests/test_pictures.cc)
+target_link_libraries(zol_test_support PUBLIC zol_core)
+if(NOT WIN32)
+  if(NOT X11_Xtst_FOUND OR NOT X11_Xdamage_FOUND)
+    message(FATAL_ERROR "The end-to-end tests need libxtst-dev and libxdamage-dev")
+  endif()
+  add_executable(zol_fake_game tests/e2e/fake_game_main.cc)
+  target_sources(zol_test_support PRIVATE tests/e2e/x_session.cc tests/e2e/child_process.cc
+    tests/e2e/menu_fixtures.cc tests/e2e/fake_game.cc)
+  target_link_libraries(zol_test_support PUBLIC GTest::gtest X11::X11)
+  target_compile_definitions(zol_test_support PRIVATE ZOL_FAKE_GAME="$<TARGET_FILE:zol_fake_game>")
+  add_dependencies(zol_test_support zol_fake_game)
 endif()
 
 add_executable(zol_tests ${unit_tests} ${platform_tests})
-target_link_libraries(zol_tests PRIVATE zol_core GTest::gtest_main)
+target_link_libraries(zol_tests PRIVATE zol_core zol_test_support GTest::gtest_main)
 if(NOT WIN32)
   target_link_libraries(zol_tests PRIVATE zol_platform)
 endif()
@@ -30,38 +51,33 @@ target_compile_definitions(zol_tests PRIVATE ZOL_SOURCE_DIR="${CMAKE_SOURCE_DIR}
 # The timeout is for wine (the Windows build), whose cold start takes seconds.
 gtest_discover_tests(zol_tests DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
 
-# End-to-end: the real binary under Xvfb. Where the binary can't run (a
-# cross build), these are not built at all rather than skipped.
+# End-to-end: the real binary under Xvfb, each case its own test. Where the
+# binary can't run (a cross build), these are not built at all rather than
+# skipped. Hardening among them: the menu under faults and beside a hostile
+# game directory.
 if(NOT WIN32)
-  target_sources(zol_tests PRIVATE tests/e2e/x_session.cc tests/e2e/child_process.cc
-    tests/e2e/menu_fixtures.cc
+  target_sources(zol_tests PRIVATE
     tests/e2e/window_test.cc
     tests/e2e/menu_test.cc
-    tests/e2e/actions_test.cc)
-  target_link_libraries(zol_tests PRIVATE X11::X11)
+    tests/e2e/actions_test.cc
+    tests/e2e/faults_test.cc
+    tests/e2e/game_dir_test.cc
+    tests/e2e/binary_under_test.cc)
+  target_link_libraries(zol_tests PRIVATE X11::Xtst X11::Xdamage)
   target_compile_definitions(zol_tests PRIVATE ZOL_BINARY="$<TARGET_FILE:zol>")
   add_dependencies(zol_tests zol)
-endif()
-
-# The release binary as the loader sees it. A sanitizer or Debug build is
-# not what ships, and is not hardened the same way.
-if(NOT WIN32 AND NOT ZOL_SANITIZE AND NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
-  target_sources(zol_tests PRIVATE tests/linux/elf_file.cc tests/linux/binary_test.cc)
-endif()
-
-# Hardening: the menu under faults and beside a hostile game directory.
-if(NOT WIN32)
-  if(NOT X11_Xtst_FOUND OR NOT X11_Xdamage_FOUND)
-    message(FATAL_ERROR "The end-to-end tests need libxtst-dev and libxdamage-dev")
-  endif()
-  target_sources(zol_tests PRIVATE tests/e2e/faults_test.cc tests/e2e/game_dir_test.cc)
-  target_link_libraries(zol_tests PRIVATE X11::Xtst X11::Xdamage)
   # valgrind can't run what a sanitizer instruments.
   if(ZOL_SANITIZE)
     target_compile_definitions(zol_tests PRIVATE ZOL_SANITIZED)
   else()
     target_sources(zol_tests PRIVATE tests/e2e/valgrind_test.cc)
   endif()
+endif()
+
+# The release binary as the loader sees it. A sanitizer or Debug build is
+# not what ships, and is not hardened the same way.
+if(NOT WIN32 AND NOT ZOL_SANITIZE AND NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
+  target_sources(zol_tests PRIVATE tests/linux/elf_file.cc tests/linux/binary_test.cc)
 endif()
 
 # Windows: the platform's own tests run here under wine, beside a stand-in

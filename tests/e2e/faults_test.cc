@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "art/art.h"
+#include "tests/e2e/fake_game.h"
 #include "tests/e2e/menu_fixtures.h"
 #include "tests/e2e/x_session.h"
 
@@ -34,7 +35,7 @@ namespace fs = std::filesystem;
 
 constexpr int kLeft = (1024 - 640) / 2, kTop = (768 - 480) / 2;
 // The four buttons in window coordinates, left to right.
-constexpr Rect kButtons[] = {
+constexpr DeviceRect kButtons[] = {
     {59, 408, 119, 26}, {193, 408, 119, 26}, {328, 408, 119, 26}, {464, 408, 119, 26}};
 
 size_t lines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
@@ -87,7 +88,7 @@ class Observer {
   // The areas drawn on `window` since the last call, in its coordinates.
   // Sound once the drawing is known to have happened: the server queues the
   // event before it answers any later request.
-  std::vector<Rect> drawn(unsigned long window) {
+  std::vector<DeviceRect> drawn(unsigned long window) {
     XSync(d_, False);
     while (XPending(d_)) {
       XEvent e;
@@ -102,10 +103,10 @@ class Observer {
  private:
   Display* d_;
   int damage_event_ = 0;
-  std::map<unsigned long, std::vector<Rect>> drawn_;
+  std::map<unsigned long, std::vector<DeviceRect>> drawn_;
 };
 
-std::string describe(const std::vector<Rect>& areas) {
+std::string describe(const std::vector<DeviceRect>& areas) {
   std::ostringstream out;
   out << areas.size() << " areas:";
   for (size_t i = 0; i < areas.size() && i < 8; ++i)
@@ -124,19 +125,13 @@ class FaultsTest : public ::testing::Test {
     fs::create_directories(menu_dir_);
     fs::create_directories(bin_);
     fs::copy_file(zol_binary(), menu_dir_ / "zol");
-    record_ = fs::path(dir_.path()) / "started.record";
-    write_recorder(bin_ / "xdg-open");
+    FakeGameRecord::install(bin_ / "xdg-open");
   }
   void start_menu() {
     zol_ = x_.start((menu_dir_ / "zol").string(), {}, dir_.path(), bin_.string());
     window_ = x_.wait_for_window("Orvenna");
     ASSERT_NE(window_, 0u);
     ASSERT_TRUE(x_.wait_for_pixels(kLeft, kTop, background()));
-  }
-  // A program that notes it was started, for a start that must not happen.
-  void write_recorder(const fs::path& file) {
-    std::ofstream(file) << "#!/bin/sh\necho \"$0 $*\" >> '" << record_.string() << "'\n";
-    fs::permissions(file, fs::perms::owner_all);
   }
   // Clicks "VOLLBILDMODUS" with no game beside the menu: the failure message.
   unsigned long bring_up_the_message() {
@@ -145,14 +140,16 @@ class FaultsTest : public ::testing::Test {
   }
 
   TempDir dir_;
+  // Notes a start that must not happen.
+  FakeGameRecord record_{fs::path(dir_.path()) / "started.record"};
   XSession x_;
-  fs::path menu_dir_, bin_, record_;
+  fs::path menu_dir_, bin_;
   pid_t zol_ = -1;
   unsigned long window_ = 0;
 };
 
 TEST_F(FaultsTest, ALostXServerWhileTheMessageIsUpEndsItAtOnceWithOneMoreLine) {
-  start_menu();
+  ASSERT_NO_FATAL_FAILURE(start_menu());
   ASSERT_NE(bring_up_the_message(), 0u);
   const std::string before = x_.stderr_of(zol_);
   ASSERT_EQ(lines(before), 1u) << before;  // the failure itself
@@ -168,15 +165,15 @@ TEST_F(FaultsTest, ALostXServerWhileTheMessageIsUpEndsItAtOnceWithOneMoreLine) {
 // Moves and clicks over all four buttons while the message is up, with a
 // game and a browser now there to be started: none may reach a procedure.
 TEST_F(FaultsTest, InputWhileTheMessageIsUpReachesNoProcedure) {
-  start_menu();
+  ASSERT_NO_FATAL_FAILURE(start_menu());
   const unsigned long message = bring_up_the_message();
   ASSERT_NE(message, 0u);
-  write_recorder(menu_dir_ / "ZolMain.exe");
+  FakeGameRecord::install(menu_dir_ / "ZolMain.exe");
   Observer observer(x_.display());
   observer.watch(window_);
   observer.watch(message);
 
-  for (const Rect& b : kButtons) {
+  for (const DeviceRect& b : kButtons) {
     observer.burst(200, kLeft + b.x + 5, kTop + b.y + 5, kLeft + b.x + 100, kTop + b.y + 20);
     observer.click();
   }
@@ -193,21 +190,21 @@ TEST_F(FaultsTest, InputWhileTheMessageIsUpReachesNoProcedure) {
     if (!lit) usleep(10000);
   }
   ASSERT_TRUE(lit) << "the message's button did not light";
-  const std::vector<Rect> drawn = observer.drawn(window_);
+  const std::vector<DeviceRect> drawn = observer.drawn(window_);
   EXPECT_TRUE(drawn.empty()) << "the menu repainted " << describe(drawn);
   EXPECT_EQ(x_.wait_for_window("Orvenna"), window_) << "the menu was closed";
 
   x_.xdotool({"key", "Return"});  // the message holds the focus
   EXPECT_EQ(x_.wait_exit(zol_), std::optional<int>(1));
   usleep(100000);  // a start would be detached: give it the time to show
-  EXPECT_FALSE(fs::exists(record_)) << read_file(record_);
+  EXPECT_TRUE(record_.starts().empty()) << read_file(record_.file());
 }
 
 TEST_F(FaultsTest, ABurstOfMovesCostsNoMemoryAndRepaintsOnlyOnAChange) {
-  start_menu();
+  ASSERT_NO_FATAL_FAILURE(start_menu());
   Observer observer(x_.display());
   observer.watch(window_);
-  const Rect button = kButtons[0];
+  const DeviceRect button = kButtons[0];
   const int x0 = kLeft + button.x + 10, x1 = kLeft + button.x + 100, y = kTop + button.y + 13;
   const int bg_x0 = kLeft + 320, bg_y0 = kTop + 300, bg_x1 = kLeft + 20, bg_y1 = kTop + 20;
   const Image lit = with_highlight(art::lit_vollbildmodus, button.x);
@@ -233,8 +230,8 @@ TEST_F(FaultsTest, ABurstOfMovesCostsNoMemoryAndRepaintsOnlyOnAChange) {
     observer.move(p.probe_x, p.probe_y);
     // Events are handled in order: the probe showing means the burst is through.
     ASSERT_TRUE(x_.wait_for_pixels(kLeft, kTop, p.shown, 60)) << p.name << ": no longer responds";
-    const std::vector<Rect> drawn = observer.drawn(window_);
-    EXPECT_TRUE(drawn == std::vector<Rect>{button})
+    const std::vector<DeviceRect> drawn = observer.drawn(window_);
+    EXPECT_TRUE(drawn == std::vector<DeviceRect>{button})
         << p.name << ": repainted " << describe(drawn) << ", expected " << describe({button});
   }
 
@@ -245,12 +242,12 @@ TEST_F(FaultsTest, ABurstOfMovesCostsNoMemoryAndRepaintsOnlyOnAChange) {
     for (const Phase& p : phases) {
       observer.burst(1000, p.from_x, p.from_y, p.to_x, p.to_y);
       observer.move(p.probe_x, p.probe_y);
-      std::vector<Rect> drawn;
+      std::vector<DeviceRect> drawn;
       for (int i = 0; i < 2000 && drawn.empty(); ++i) {
         drawn = observer.drawn(window_);
         if (drawn.empty()) usleep(5000);
       }
-      ASSERT_TRUE(drawn == std::vector<Rect>{button})
+      ASSERT_TRUE(drawn == std::vector<DeviceRect>{button})
           << p.name << ", step " << step << ": repainted " << describe(drawn);
     }
   // A sanitizer's allocator holds freed memory back on purpose: there the
@@ -263,60 +260,68 @@ TEST_F(FaultsTest, ABurstOfMovesCostsNoMemoryAndRepaintsOnlyOnAChange) {
 }
 
 // Where no X server can be reached the menu says so on stderr and ends.
-TEST(NoDisplayTest, AClearMessageAndAFailingStatus) {
-  int free_display = 4242;
-  while (fs::exists("/tmp/.X11-unix/X" + std::to_string(free_display)) ||
-         fs::exists("/tmp/.X" + std::to_string(free_display) + "-lock"))
-    ++free_display;
-  struct Case {
-    const char* name;
-    std::optional<std::string> display;  // nullopt: not set at all
-  };
-  const Case cases[] = {
-      {"unset", std::nullopt},
-      {"empty", ""},
-      {"no server there", std::string(":").append(std::to_string(free_display))},
-      {"malformed", "no display"},
-  };
+struct NoDisplayCase {
+  const char* name;
+  std::optional<std::string> display;  // nullopt: not set at all
+};
+void PrintTo(const NoDisplayCase& c, std::ostream* out) { *out << c.name; }
+
+class NoDisplayTest : public ::testing::TestWithParam<NoDisplayCase> {};
+
+TEST_P(NoDisplayTest, AClearMessageAndAFailingStatus) {
+  const NoDisplayCase& c = GetParam();
+  std::vector<std::string> env_text;
+  for (char** e = environ; *e; ++e)
+    if (!std::string_view(*e).starts_with("DISPLAY=")) env_text.emplace_back(*e);
+  if (c.display) env_text.push_back("DISPLAY=" + *c.display);
+  std::vector<char*> env;
+  for (auto& e : env_text) env.push_back(e.data());
+  env.push_back(nullptr);
+
   TempDir dir;
-  for (const Case& c : cases) {
-    std::vector<std::string> env_text;
-    for (char** e = environ; *e; ++e)
-      if (!std::string_view(*e).starts_with("DISPLAY=")) env_text.emplace_back(*e);
-    if (c.display) env_text.push_back("DISPLAY=" + *c.display);
-    std::vector<char*> env;
-    for (auto& e : env_text) env.push_back(e.data());
-    env.push_back(nullptr);
+  const std::string err = dir.path() + "/stderr";
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const std::string binary = zol_binary();
+  char* argv[] = {const_cast<char*>(binary.c_str()), nullptr};
+  pid_t pid = -1;
+  ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv, env.data()), 0);
+  posix_spawn_file_actions_destroy(&actions);
 
-    const std::string err = dir.path() + "/stderr";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const std::string binary = zol_binary();
-    char* argv[] = {const_cast<char*>(binary.c_str()), nullptr};
-    pid_t pid = -1;
-    ASSERT_EQ(posix_spawn(&pid, argv[0], &actions, nullptr, argv, env.data()), 0);
-    posix_spawn_file_actions_destroy(&actions);
-
-    int status = 0;
-    for (int i = 0; i < 1000 && waitpid(pid, &status, WNOHANG) == 0; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (kill(pid, 0) == 0 && waitpid(pid, &status, WNOHANG) == 0) {
-      kill(pid, SIGKILL);
-      waitpid(pid, nullptr, 0);
-      ADD_FAILURE() << c.name << ": still running after 10 s";
-      continue;
-    }
-    ASSERT_TRUE(WIFEXITED(status)) << c.name << ": ended by signal " << WTERMSIG(status);
-    EXPECT_NE(WEXITSTATUS(status), 0) << c.name;
-    const std::string text = read_file(err);
-    EXPECT_EQ(lines(text), 1u) << c.name << ": " << text;
-    EXPECT_NE(text.find("X-Server"), std::string::npos) << c.name << ": " << text;
-    EXPECT_NE(text.find("DISPLAY"), std::string::npos) << c.name << ": " << text;
+  int status = 0;
+  for (int i = 0; i < 1000 && waitpid(pid, &status, WNOHANG) == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  if (kill(pid, 0) == 0 && waitpid(pid, &status, WNOHANG) == 0) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    FAIL() << "still running after 10 s";
   }
+  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+  EXPECT_NE(WEXITSTATUS(status), 0);
+  const std::string text = read_file(err);
+  EXPECT_EQ(lines(text), 1u) << text;
+  EXPECT_NE(text.find("X-Server"), std::string::npos) << text;
+  EXPECT_NE(text.find("DISPLAY"), std::string::npos) << text;
 }
+
+// A display number no server has taken on this machine.
+std::string free_display() {
+  int number = 4242;
+  while (fs::exists("/tmp/.X11-unix/X" + std::to_string(number)) ||
+         fs::exists("/tmp/.X" + std::to_string(number) + "-lock"))
+    ++number;
+  return std::string(":").append(std::to_string(number));
+}
+
+INSTANTIATE_TEST_SUITE_P(Displays, NoDisplayTest,
+                         ::testing::Values(NoDisplayCase{"Unset", std::nullopt},
+                                           NoDisplayCase{"Empty", ""},
+                                           NoDisplayCase{"NoServerThere", free_display()},
+                                           NoDisplayCase{"Malformed", "no display"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace zol::e2e

@@ -21,6 +21,7 @@ struct MenuButton {
   int left;  // window pixels; every button is 119 x 26 at y = 408
 };
 extern const MenuButton kMenuButtons[4];  // left to right
+inline void PrintTo(const MenuButton& b, std::ostream* out) { *out << b.name; }
 
 struct Screen {
   int width, height;

@@ -25,18 +25,22 @@ class MenuTest : public ::testing::Test {
   unsigned long window_ = 0;
 };
 
-TEST_F(MenuTest, HoveringEachButtonShowsExactlyItsHighlight) {
-  for (const MenuButton& b : kMenuButtons) {
-    x_.move_pointer(kLeft + b.left + 60, kTop + 420);
-    const Image expected = with_highlight(*b.lit, b.left);
-    x_.wait_for_pixels(kLeft, kTop, expected);
-    EXPECT_TRUE(same_pixels(x_.grab_window(window_), expected, b.name));
+class MenuHoverTest : public MenuTest, public ::testing::WithParamInterface<MenuButton> {};
 
-    x_.move_pointer(kLeft + 320, kTop + 300);
-    x_.wait_for_pixels(kLeft, kTop, background());
-    EXPECT_TRUE(same_pixels(x_.grab_window(window_), background(), std::string(b.name) + "-off"));
-  }
+TEST_P(MenuHoverTest, ShowsExactlyItsHighlightAndOffAgainTheBackground) {
+  const MenuButton& b = GetParam();
+  x_.move_pointer(kLeft + b.left + 60, kTop + 420);
+  const Image expected = with_highlight(*b.lit, b.left);
+  x_.wait_for_pixels(kLeft, kTop, expected);
+  EXPECT_TRUE(same_pixels(x_.grab_window(window_), expected, b.name));
+
+  x_.move_pointer(kLeft + 320, kTop + 300);
+  x_.wait_for_pixels(kLeft, kTop, background());
+  EXPECT_TRUE(same_pixels(x_.grab_window(window_), background(), std::string(b.name) + "-off"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Buttons, MenuHoverTest, ::testing::ValuesIn(kMenuButtons),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MenuTest, AMoveWithTheButtonHeldLightsLikeAnyOther) {
   x_.move_pointer(kLeft + 320, kTop + 300);

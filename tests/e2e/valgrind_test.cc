@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "art/art.h"
+#include "tests/e2e/menu_fixtures.h"
 #include "tests/e2e/x_session.h"
 
 namespace zol::e2e {
@@ -18,21 +19,16 @@ TEST(ValgrindTest, HoverThenQuitShowsNoErrorAndLosesNothing) {
                                          "--leak-check=full", "--show-leak-kinds=definite",
                                          "--errors-for-leak-kinds=definite", zol_binary()});
   ASSERT_NE(x.wait_for_window("Orvenna"), 0u) << x.stderr_of(zol);
-  const Image background = decode_bmp(art::background.bytes, art::background.file, 640, 480);
-  ASSERT_TRUE(x.wait_for_pixels(kLeft, kTop, background, 30));
+  ASSERT_TRUE(x.wait_for_pixels(kLeft, kTop, background(), 30));
 
   // Over each button until it lights, and off again, then a click on "RAUS HIER!".
-  const std::pair<const art::Asset*, int> buttons[] = {{&art::lit_vollbildmodus, 59},
-                                                       {&art::lit_fenstermodus, 193},
-                                                       {&art::lit_website, 328},
-                                                       {&art::lit_raus_hier, 464}};
-  for (const auto& [lit, left] : buttons) {
-    x.move_pointer(kLeft + left + 60, kTop + 420);
-    const Image shown = decode_bmp(lit->bytes, lit->file, 119, 26);
-    EXPECT_TRUE(x.wait_for_pixels(kLeft + left, kTop + 408, shown, 30)) << lit->file;
+  for (const MenuButton& b : kMenuButtons) {
+    x.move_pointer(kLeft + b.left + 60, kTop + 420);
+    const Image shown = decode_bmp(b.lit->bytes, b.lit->file, 119, 26);
+    EXPECT_TRUE(x.wait_for_pixels(kLeft + b.left, kTop + 408, shown, 30)) << b.name;
     x.move_pointer(kLeft + 320, kTop + 300);
   }
-  ASSERT_TRUE(x.wait_for_pixels(kLeft, kTop, background, 30));
+  ASSERT_TRUE(x.wait_for_pixels(kLeft, kTop, background(), 30));
   x.click(kLeft + 520, kTop + 420);
   EXPECT_EQ(x.wait_exit(zol, 60), std::optional<int>(0)) << x.stderr_of(zol);
 }

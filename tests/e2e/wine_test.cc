@@ -7,14 +7,11 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <thread>
 
 #include "art/art.h"
 #include "menu/website.h"
+#include "tests/e2e/fake_game.h"
 #include "tests/e2e/menu_fixtures.h"
 #include "tests/e2e/x_session.h"
 
@@ -127,73 +124,75 @@ class WineMenuTest : public ::testing::Test {
   pid_t zol_ = -1;
 };
 
-TEST_F(WineMenuTest, HoveringEachButtonShowsExactlyItsHighlight) {
-  start_menu();
-  for (const MenuButton& b : kMenuButtons) {
-    x_.move_pointer(kLeft + b.left + 60, kTop + kRow);
-    const Image expected = with_highlight(*b.lit, b.left);
-    x_.wait_for_pixels(kLeft, kTop, expected);
-    EXPECT_TRUE(same_pixels(x_.grab(kLeft, kTop, 640, 480), expected, b.name));
+class WineHoverTest : public WineMenuTest, public ::testing::WithParamInterface<MenuButton> {};
 
-    x_.move_pointer(kLeft + 320, kTop + 300);
-    x_.wait_for_pixels(kLeft, kTop, background());
-    EXPECT_TRUE(same_pixels(x_.grab(kLeft, kTop, 640, 480), background(),
-                            std::string(b.name) + "-off"));
-  }
+TEST_P(WineHoverTest, ShowsExactlyItsHighlightAndOffAgainTheBackground) {
+  const MenuButton& b = GetParam();
+  ASSERT_NO_FATAL_FAILURE(start_menu());
+  x_.move_pointer(kLeft + b.left + 60, kTop + kRow);
+  const Image expected = with_highlight(*b.lit, b.left);
+  x_.wait_for_pixels(kLeft, kTop, expected);
+  EXPECT_TRUE(same_pixels(x_.grab(kLeft, kTop, 640, 480), expected, b.name));
+
+  x_.move_pointer(kLeft + 320, kTop + 300);
+  x_.wait_for_pixels(kLeft, kTop, background());
+  EXPECT_TRUE(same_pixels(x_.grab(kLeft, kTop, 640, 480), background(),
+                          std::string(b.name) + "-off"));
 }
 
-TEST_F(WineMenuTest, EachButtonDoesItsActionAndTheMenuEnds) {
-  struct Case {
-    const char* name;
-    int x, clicks;
-    std::string command;  // the game's command line; empty: no game starts
-  };
-  const Case cases[] = {
-      {"VOLLBILDMODUS", kFullScreen, 1, "ZolMain.exe"},
-      {"FENSTERMODUS", kWindowed, 1, "ZolMain.exe W"},
-      {"a double click", kFullScreen, 2, "ZolMain.exe"},
-      {"RAUS HIER!", kQuit, 1, ""},
-  };
-  for (const Case& c : cases) {
-    fs::copy_file(ZOL_FAKE_GAME, menu_dir_ / "ZolMain.exe", fs::copy_options::overwrite_existing);
-    fs::remove(menu_dir_ / "game.record");
-    start_menu();
-    x_.move_pointer(kLeft + c.x, kTop + kRow);
-    x_.xdotool({"click", "--repeat", std::to_string(c.clicks), "--delay", "30", "1"});
-    EXPECT_EQ(x_.wait_exit(zol_, 20), std::optional<int>(0)) << c.name;
-    wine_.settle();
-    EXPECT_EQ(game_record(), c.command.empty() ? ""
-                                               : "command=" + c.command + "\ndirectory=" +
-                                                     windows_path(menu_dir_) + "\nshow=2\n")
-        << c.name;
-    EXPECT_FALSE(planted_game_ran()) << c.name;
-  }
+INSTANTIATE_TEST_SUITE_P(Buttons, WineHoverTest, ::testing::ValuesIn(kMenuButtons),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+struct ButtonCase {
+  const char* name;
+  int x, clicks;
+  std::string command;  // the game's command line; empty: no game starts
+};
+void PrintTo(const ButtonCase& c, std::ostream* out) { *out << c.name; }
+
+class WineButtonTest : public WineMenuTest, public ::testing::WithParamInterface<ButtonCase> {};
+
+TEST_P(WineButtonTest, DoesItsActionAndTheMenuEnds) {
+  const ButtonCase& c = GetParam();
+  fs::copy_file(ZOL_FAKE_GAME, menu_dir_ / "ZolMain.exe");
+  ASSERT_NO_FATAL_FAILURE(start_menu());
+  x_.move_pointer(kLeft + c.x, kTop + kRow);
+  x_.xdotool({"click", "--repeat", std::to_string(c.clicks), "--delay", "30", "1"});
+  EXPECT_EQ(x_.wait_exit(zol_, 20), std::optional<int>(0));
+  wine_.settle();
+  EXPECT_EQ(game_record(), c.command.empty() ? ""
+                                             : "command=" + c.command + "\ndirectory=" +
+                                                   windows_path(menu_dir_) + "\nshow=2\n");
+  EXPECT_FALSE(planted_game_ran());
 }
+
+INSTANTIATE_TEST_SUITE_P(Buttons, WineButtonTest,
+                         ::testing::Values(ButtonCase{"FullScreen", kFullScreen, 1, "ZolMain.exe"},
+                                           ButtonCase{"Windowed", kWindowed, 1, "ZolMain.exe W"},
+                                           ButtonCase{"DoubleClick", kFullScreen, 2, "ZolMain.exe"},
+                                           ButtonCase{"Quit", kQuit, 1, ""}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // wine hands http addresses to the first browser it finds on PATH, the
 // desktop's xdg-open among them.
 TEST_F(WineMenuTest, TheWebsiteButtonHandsTheAddressToTheBrowser) {
-  const fs::path bin = fs::path(dir_.path()) / "bin", record = fs::path(dir_.path()) / "browser.record";
+  const fs::path bin = fs::path(dir_.path()) / "bin";
   fs::create_directories(bin);
-  std::ofstream(bin / "xdg-open") << "#!/bin/sh\n"
-                                  << "{ echo \"args=$#\"; for a in \"$@\"; do echo \"arg=$a\"; done; } > '"
-                                  << record.string() << ".new'\n"
-                                  << "mv '" << record.string() << ".new' '" << record.string() << "'\n";
-  fs::permissions(bin / "xdg-open", fs::perms::owner_all);
-  start_menu(bin.string() + ":/usr/bin:/bin");
+  FakeGameRecord browser(fs::path(dir_.path()) / "browser.record");
+  FakeGameRecord::install(bin / "xdg-open");
+  ASSERT_NO_FATAL_FAILURE(start_menu(bin.string() + ":/usr/bin:/bin"));
   x_.click(kLeft + kWebsite, kTop + kRow);
   EXPECT_EQ(x_.wait_exit(zol_, 20), std::optional<int>(0));
   // The browser is started detached, even by wine's own launcher.
-  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (!fs::exists(record) && std::chrono::steady_clock::now() < end)
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  EXPECT_EQ(read_file(record), "args=1\narg=" + std::string(menu::kWebsite) + "\n");
+  const std::optional<Start> started = browser.wait_for_start(30);
+  ASSERT_TRUE(started.has_value()) << "xdg-open did not start";
+  EXPECT_EQ(started->args, std::vector<std::string>{menu::kWebsite});
 }
 
 // No game beside the menu: one message box in front of the menu, which
 // stays painted and takes no pointer events; dismissing it ends with 1.
 TEST_F(WineMenuTest, WithNoGameOneMessageThenStatusOneAndNothingStarts) {
-  start_menu();
+  ASSERT_NO_FATAL_FAILURE(start_menu());
   const Image lit = with_highlight(art::lit_vollbildmodus, 59);
   x_.move_pointer(kLeft + kFullScreen, kTop + kRow);
   ASSERT_TRUE(x_.wait_for_pixels(kLeft, kTop, lit));

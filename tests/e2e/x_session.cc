@@ -12,7 +12,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -20,6 +19,7 @@
 #include <thread>
 
 #include "tests/e2e/child_process.h"
+#include "tests/test_pictures.h"
 
 extern char** environ;
 
@@ -61,24 +61,6 @@ std::vector<std::string> environment_with(const std::string& display, const std:
   return env;
 }
 
-void write_bmp(const Image& image, const std::string& file) {
-  const int stride = (image.width * 3 + 3) / 4 * 4;
-  std::vector<uint8_t> out(54 + static_cast<size_t>(stride) * image.height);
-  auto put32 = [&](size_t at, uint32_t v) { std::memcpy(&out[at], &v, 4); };
-  out[0] = 'B', out[1] = 'M';
-  put32(2, static_cast<uint32_t>(out.size()));
-  put32(10, 54), put32(14, 40), put32(18, image.width), put32(22, image.height);
-  out[26] = 1, out[28] = 24;
-  for (int y = 0; y < image.height; ++y)
-    for (int x = 0; x < image.width; ++x) {
-      const uint32_t c = image.at(x, y);
-      uint8_t* p = &out[54 + static_cast<size_t>(stride) * (image.height - 1 - y) + 3 * x];
-      p[0] = c & 0xFF, p[1] = c >> 8 & 0xFF, p[2] = c >> 16 & 0xFF;
-    }
-  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(out.data()),
-                                               static_cast<std::streamsize>(out.size()));
-}
-
 Display* as_display(void* handle) { return static_cast<Display*>(handle); }
 
 // Windows come and go while the tests look at them; Xlib's default handler
@@ -86,8 +68,6 @@ Display* as_display(void* handle) { return static_cast<Display*>(handle); }
 int ignore_x_error(Display*, XErrorEvent*) { return 0; }
 
 }  // namespace
-
-std::string zol_binary() { return ZOL_BINARY; }
 
 XSession::XSession(int width, int height, bool window_manager) {
   start_server(width, height);
@@ -286,8 +266,8 @@ void XSession::kill_server() {
       actual.pixels == expected.pixels)
     return ::testing::AssertionSuccess();
   const std::string dir = output_dir();
-  write_bmp(actual, dir + "/" + name + "-actual.bmp");
-  write_bmp(expected, dir + "/" + name + "-expected.bmp");
+  test::write_bmp(actual, dir + "/" + name + "-actual.bmp");
+  test::write_bmp(expected, dir + "/" + name + "-expected.bmp");
   size_t differ = 0;
   int first_x = -1, first_y = -1;
   if (actual.width == expected.width && actual.height == expected.height)

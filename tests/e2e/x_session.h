@@ -4,6 +4,7 @@
 // window's pixels and properties back. Every process it starts it ends by
 // its PID.
 
+#include <gtest/gtest.h>
 #include <sys/types.h>
 
 #include <map>

@@ -5,11 +5,9 @@ get_filename_component(windows_build "${ZOL_WINDOWS_BUILD}" ABSOLUTE)
 add_executable(zol_windows_tests
   tests/windows/pe_file.cc
   tests/windows/exe_test.cc
-  tests/e2e/x_session.cc
-  tests/e2e/child_process.cc
-  tests/e2e/menu_fixtures.cc
+  tests/e2e/binary_under_test.cc
   tests/e2e/wine_test.cc)
-target_link_libraries(zol_windows_tests PRIVATE zol_core GTest::gtest_main X11::X11)
+target_link_libraries(zol_windows_tests PRIVATE zol_test_support GTest::gtest_main)
 target_compile_definitions(zol_windows_tests PRIVATE
   ZOL_BINARY="${windows_build}/Zol.exe"
   ZOL_FAKE_GAME="${windows_build}/fake/ZolMain.exe"
