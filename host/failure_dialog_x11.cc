@@ -21,7 +21,7 @@ namespace {
 
 // At 96 DPI; the dialog scales them, and its font, by the menu's factor.
 constexpr int kPad = 16, kWrapWidth = 360, kMinWidth = 220, kButtonW = 88, kButtonH = 28;
-constexpr int kFontPoints = 10;
+constexpr int kFontPoints = 10, kLeading = 2;
 
 int scaled(int pixels, int dpi) { return pixels * dpi / kBaseDpi; }
 
@@ -91,7 +91,8 @@ struct XftLibrary {
 // Text through Xft, or through the core font when Xft or its fonts are missing.
 class Painter {
  public:
-  Painter(Display* d, Window w, int dpi) : display_(d), window_(w), lib_(XftLibrary::load()) {
+  Painter(Display* d, Window w, int dpi)
+      : display_(d), window_(w), lib_(XftLibrary::load()), leading_(scaled(kLeading, dpi)) {
     const int screen = DefaultScreen(d);
     visual_ = DefaultVisual(d, screen);
     colormap_ = DefaultColormap(d, screen);
@@ -135,9 +136,10 @@ class Painter {
 
   unsigned long pixel(Colour c) const { return colours_[c].pixel; }
   int ascent() const { return xft_ ? xft_->ascent : core_ ? core_->ascent : 10; }
-  int line_height() const {
-    return xft_ ? xft_->height + 2 : core_ ? core_->ascent + core_->descent + 2 : 14;
+  int text_height() const {
+    return xft_ ? xft_->height : core_ ? core_->ascent + core_->descent : 12;
   }
+  int line_height() const { return text_height() + leading_; }
 
   int width(const std::string& s) const {
     if (xft_) {
@@ -177,6 +179,7 @@ class Painter {
   Display* display_;
   Window window_;
   const XftLibrary* lib_;
+  int leading_;
   Visual* visual_;
   Colormap colormap_;
   GC gc_;
@@ -315,7 +318,7 @@ void Dialog::paint_button() {
   p.fill(button_, down_ && lit_ ? kButtonDown : lit_ ? kButtonLit : kButton);
   p.frame(button_, lit_ ? kEdgeLit : kEdge);
   const std::string label = "OK";
-  int lh = p.line_height() - 2;
+  int lh = p.text_height();
   p.text(button_.x + (button_.w - p.width(label)) / 2,
          button_.y + (button_.h - lh) / 2 + p.ascent(), label);
 }

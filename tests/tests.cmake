@@ -59,6 +59,7 @@ if(NOT WIN32)
   target_sources(zol_tests PRIVATE
     tests/e2e/window_test.cc
     tests/e2e/menu_test.cc
+    tests/e2e/hidpi_test.cc
     tests/e2e/actions_test.cc
     tests/e2e/faults_test.cc
     tests/e2e/game_dir_test.cc
