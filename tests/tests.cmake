@@ -76,6 +76,10 @@ if(NOT WIN32)
     target_compile_definitions(zol_tests PRIVATE ZOL_SANITIZED)
   else()
     target_sources(zol_tests PRIVATE tests/e2e/valgrind_test.cc)
+    # Builds the project once more, with a studio's pictures: the plain run
+    # covers it; a sanitized one would only build the same again.
+    target_sources(zol_tests PRIVATE tests/e2e/studio_art_test.cc)
+    target_compile_definitions(zol_tests PRIVATE ZOL_STUDIO_BUILD="${CMAKE_BINARY_DIR}/studio-art")
   endif()
 endif()
 
