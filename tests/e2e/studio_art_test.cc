@@ -42,7 +42,7 @@ class StudioArtTest : public ::testing::Test {
     Finished done = run_to_end({"cmake", "-S", ZOL_SOURCE_DIR, "-B", build_, "-DZOL_TESTS=OFF",
                                 "-DCMAKE_BUILD_TYPE=Release", "-DZOL_ART_DIR=" + art_dir},
                                tmp_.path() + "/configure");
-    if (done.status == 0)
+    if (done.status == 0)  // one job: the other tests run beside it
       done = run_to_end({"cmake", "--build", build_, "--target", "zol", "-j", "1"},
                         tmp_.path() + "/build");
     std::printf("configured and built in %.1f s\n",
@@ -52,7 +52,6 @@ class StudioArtTest : public ::testing::Test {
 
   TempDir tmp_;
   // Kept between runs: the next run builds only what the new pictures change.
-  // One job: the other tests run beside it.
   const std::string build_ = ZOL_STUDIO_BUILD;
 };
 
