@@ -19,7 +19,7 @@ set(unit_tests
 if(WIN32)
   set(platform_tests "")
 else()
-  set(platform_tests tests/spawn_posix_test.cc)
+  set(platform_tests tests/spawn_posix_test.cc tests/pixel_format_test.cc)
 endif()
 
 # One test-support library: the test pictures everywhere; where the real
@@ -59,10 +59,16 @@ if(NOT WIN32)
     tests/e2e/actions_test.cc
     tests/e2e/faults_test.cc
     tests/e2e/game_dir_test.cc
+    tests/e2e/visual_test.cc
+    tests/e2e/started_test.cc
     tests/e2e/binary_under_test.cc)
   target_link_libraries(zol_tests PRIVATE X11::Xtst X11::Xdamage)
-  target_compile_definitions(zol_tests PRIVATE ZOL_BINARY="$<TARGET_FILE:zol>")
-  add_dependencies(zol_tests zol)
+  # Preloaded into the menu by a test, to have the server reject a request.
+  add_library(zol_x_error_injector SHARED tests/e2e/x_error_injector.cc)
+  target_link_libraries(zol_x_error_injector PRIVATE X11::X11 ${CMAKE_DL_LIBS})
+  target_compile_definitions(zol_tests PRIVATE ZOL_BINARY="$<TARGET_FILE:zol>"
+    ZOL_X_ERROR_INJECTOR="$<TARGET_FILE:zol_x_error_injector>")
+  add_dependencies(zol_tests zol zol_x_error_injector)
   # valgrind can't run what a sanitizer instruments.
   if(ZOL_SANITIZE)
     target_compile_definitions(zol_tests PRIVATE ZOL_SANITIZED)
