@@ -1,20 +1,23 @@
-# Turns one picture into a C++ source that defines zol::art::<SYMBOL>.
-# Run as: cmake -DIN=file -DOUT=file.cpp -DSYMBOL=name [-DWIDTH=w -DHEIGHT=h] -P embed.cmake
+# Turns one picture into a C++ source that defines zol::art::<SYMBOL>, its
+# bytes taken in by the assembler (.incbin): a picture of megabytes costs the
+# compiler nothing.
+# Run as: cmake -DIN=file -DNAME=shown-name -DOUT=file.cpp -DSYMBOL=name -DASSET=asset-name
+#               -DSECTION=directive [-DWIDTH=w -DHEIGHT=h] -P embed.cmake
 # A BMP is checked against WIDTH x HEIGHT so that a replaced picture of the
 # wrong size or format fails the build with a message naming the file.
 cmake_minimum_required(VERSION 3.25)
-get_filename_component(name "${IN}" NAME)
 if(NOT EXISTS "${IN}")
-  message(FATAL_ERROR "${name}: missing (expected at ${IN})")
+  message(FATAL_ERROR "${NAME}: missing")
 endif()
-file(READ "${IN}" hex HEX)
+file(SIZE "${IN}" size)
+file(READ "${IN}" hex LIMIT 64 HEX)
 string(LENGTH "${hex}" digits)
 
 # Little-endian field of BYTES bytes at byte offset AT, as a number.
 function(field out at bytes)
   math(EXPR need "2 * (${at} + ${bytes})")
   if(digits LESS need)
-    message(FATAL_ERROR "${name}: truncated header")
+    message(FATAL_ERROR "${NAME}: truncated header")
   endif()
   set(value "")
   foreach(i RANGE 1 ${bytes})
@@ -29,7 +32,7 @@ endfunction()
 if(DEFINED WIDTH)
   string(SUBSTRING "${hex}" 0 4 magic)
   if(NOT magic STREQUAL "424d")
-    message(FATAL_ERROR "${name}: not a BMP file")
+    message(FATAL_ERROR "${NAME}: not a BMP file")
   endif()
   field(width 18 4)
   field(height 22 4)
@@ -37,24 +40,31 @@ if(DEFINED WIDTH)
   field(compression 30 4)
   field(offset 10 4)
   if(NOT width EQUAL WIDTH OR NOT height EQUAL HEIGHT)
-    message(FATAL_ERROR "${name}: size is ${width} x ${height} (height < 0 means top-down rows), must be ${WIDTH} x ${HEIGHT}, rows bottom-up")
+    message(FATAL_ERROR "${NAME}: size is ${width} x ${height} (height < 0 means top-down rows), must be ${WIDTH} x ${HEIGHT}, rows bottom-up")
   endif()
   if(NOT bits EQUAL 24)
-    message(FATAL_ERROR "${name}: depth is ${bits} bits, must be 24")
+    message(FATAL_ERROR "${NAME}: depth is ${bits} bits, must be 24")
   endif()
   if(NOT compression EQUAL 0)
-    message(FATAL_ERROR "${name}: compressed, must be uncompressed")
+    message(FATAL_ERROR "${NAME}: compressed, must be uncompressed")
   endif()
-  math(EXPR need "2 * (${offset} + ((${WIDTH} * 3 + 3) / 4 * 4) * ${HEIGHT})")
-  if(digits LESS need)
-    message(FATAL_ERROR "${name}: pixel data is truncated")
+  math(EXPR need "${offset} + ((${WIDTH} * 3 + 3) / 4 * 4) * ${HEIGHT}")
+  if(size LESS need)
+    message(FATAL_ERROR "${NAME}: pixel data is truncated")
   endif()
 endif()
 
-string(REGEX REPLACE "(..)" "0x\\1," body "${hex}")
+# The path as an assembler string, inside a raw C++ string.
+string(REPLACE "\\" "\\\\" path "${IN}")
+string(REPLACE "\"" "\\\"" path "${path}")
+set(label "zol_art_${SYMBOL}")
 file(WRITE "${OUT}.tmp"
-  "// Generated from ${name} at build time; do not edit.\n"
+  "// Generated from ${NAME} at build time; do not edit.\n"
   "#include \"art/art.h\"\n"
-  "namespace {\nconst uint8_t data[] = {${body}};\n}\n"
-  "namespace zol::art {\nextern const Asset ${SYMBOL}{\"${name}\", {data, sizeof data}};\n}\n")
+  "extern \"C\" const uint8_t ${SYMBOL}_bytes[] __asm__(\"${label}\");\n"
+  "// First in the file, and back in .text after it, as the compiler expects.\n"
+  "__asm__(R\"zol(${SECTION}\n.balign 16\n${label}:\n.incbin \"${path}\", 0, ${size}\n.text\n)zol\");\n"
+  "namespace zol::art {\n"
+  "extern const Asset ${SYMBOL}{\"${ASSET}\", {${SYMBOL}_bytes, ${size}}};\n"
+  "}\n")
 file(RENAME "${OUT}.tmp" "${OUT}")

@@ -31,6 +31,7 @@
 
 #include "art/art.h"
 #include "host/image.h"
+#include "host/scale.h"
 #include "menu/menu.h"
 #include "bench/proc.h"
 #include "bench/report.h"
@@ -43,7 +44,7 @@ namespace {
 using namespace bench;
 namespace fs = std::filesystem;
 using zol::Image;
-using zol::Rect;
+using zol::DeviceRect;
 
 constexpr int kScreenW = 1280, kScreenH = 1024, kWinW = 640, kWinH = 480;
 // Every program centres its window on the (one) screen.
@@ -80,11 +81,11 @@ Server start_server(const std::string& logs) {
 
 // A small area of the window and what it must show, in window coordinates.
 struct Probe {
-  Rect area;
+  DeviceRect area;
   std::vector<uint32_t> want;
 };
 
-Probe probe_of(const Image& picture, Rect area, int picture_x = 0, int picture_y = 0) {
+Probe probe_of(const Image& picture, DeviceRect area, int picture_x = 0, int picture_y = 0) {
   Probe p{area, {}};
   for (int y = area.y; y < area.y + area.h; ++y)
     for (int x = area.x; x < area.x + area.w; ++x)
@@ -92,7 +93,7 @@ Probe probe_of(const Image& picture, Rect area, int picture_x = 0, int picture_y
   return p;
 }
 
-std::vector<uint32_t> grab(Display* d, Rect area) {
+std::vector<uint32_t> grab(Display* d, DeviceRect area) {
   XImage* shot = XGetImage(d, DefaultRootWindow(d), kWinX + area.x, kWinY + area.y,
                            static_cast<unsigned>(area.w), static_cast<unsigned>(area.h), AllPlanes,
                            ZPixmap);
@@ -140,7 +141,7 @@ struct Figures {
 };
 
 struct Button {
-  Rect rect;      // window pixels
+  DeviceRect rect;      // window pixels
   Probe lit;      // part of its face, lit
   Probe unlit;    // the same part, as the background has it
   Probe lit_all;  // the whole button, lit
@@ -161,10 +162,9 @@ Scene make_scene() {
   for (const zol::menu::MenuEntry& entry : zol::menu::entries()) {
     for (const zol::ControlSpec& c : zol::menu::layout()) {
       if (c.name != entry.highlight) continue;
-      const int k = 15;  // twips per pixel
-      const Rect r{c.left / k, c.top / k, c.width / k, c.height / k};
+      const DeviceRect r = zol::to_device(c.rect, zol::kBaseDpi);
       const Image lit = zol::decode_bmp(c.picture->bytes, c.picture->file, r.w, r.h);
-      const Rect face{r.x + r.w / 2 - 20, r.y + r.h / 2 - 4, 40, 8};
+      const DeviceRect face{r.x + r.w / 2 - 20, r.y + r.h / 2 - 4, 40, 8};
       Button b{r, probe_of(lit, face, r.x, r.y), probe_of(background, face),
                probe_of(lit, r, r.x, r.y)};
       if (b.lit.want == b.unlit.want) throw std::logic_error(entry.label.data());

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,11 +14,16 @@
 #include <vector>
 
 #include "host/platform_x11.h"
+#include "host/scale.h"
 
 namespace zol::x11 {
 namespace {
 
+// At 96 DPI; the dialog scales them, and its font, by the menu's factor.
 constexpr int kPad = 16, kWrapWidth = 360, kMinWidth = 220, kButtonW = 88, kButtonH = 28;
+constexpr int kFontPoints = 10;
+
+int scaled(int pixels, int dpi) { return pixels * dpi / kBaseDpi; }
 
 enum Colour { kFace, kText, kButton, kButtonLit, kButtonDown, kEdge, kEdgeLit, kColours };
 constexpr unsigned kRgb[kColours] = {0xECECEC, 0x202020, 0xF8F8F8, 0xFFFFFF,
@@ -91,7 +97,7 @@ bool few_colours(Visual* visual) { return visual->c_class != TrueColor && visual
 // can't be had of the other colours is white.
 class Painter {
  public:
-  Painter(Display* d, Window w)
+  Painter(Display* d, Window w, int dpi)
       : display_(d),
         window_(w),
         visual_(DefaultVisual(d, DefaultScreen(d))),
@@ -100,8 +106,11 @@ class Painter {
     colormap_ = DefaultColormap(d, screen);
     gc_ = XCreateGC(d, w, 0, nullptr);
     if (lib_) {
-      xft_ = lib_->FontOpenName(d, screen, "DejaVu Sans-10");
-      if (!xft_) xft_ = lib_->FontOpenName(d, screen, "sans-10");
+      // Our DPI, not the one Xft would guess: the dialog grows with the menu.
+      char size[32];
+      std::snprintf(size, sizeof size, "-%d:dpi=%d", kFontPoints, dpi);
+      xft_ = lib_->FontOpenName(d, screen, (std::string("DejaVu Sans") + size).c_str());
+      if (!xft_) xft_ = lib_->FontOpenName(d, screen, (std::string("sans") + size).c_str());
       if (xft_) draw_ = lib_->DrawCreate(d, w, visual_, colormap_);
     }
     if (!xft_) core_ = XLoadQueryFont(d, "fixed");
@@ -168,11 +177,11 @@ class Painter {
     }
   }
 
-  void fill(Rect r, Colour c) {
+  void fill(DeviceRect r, Colour c) {
     XSetForeground(display_, gc_, pixel(c));
     XFillRectangle(display_, window_, gc_, r.x, r.y, r.w, r.h);
   }
-  void frame(Rect r, Colour c) {
+  void frame(DeviceRect r, Colour c) {
     XSetForeground(display_, gc_, pixel(c));
     XDrawRectangle(display_, window_, gc_, r.x, r.y, r.w - 1, r.h - 1);
   }
@@ -193,7 +202,7 @@ class Painter {
 
 // Greedy wrap at spaces; a word wider than a line (a path, say) is broken
 // between characters. Line breaks in the text are kept.
-std::vector<std::string> wrap(const std::string& text, const Painter& p) {
+std::vector<std::string> wrap(const std::string& text, const Painter& p, int wrap_width) {
   std::vector<std::string> lines;
   size_t start = 0;
   while (start <= text.size()) {
@@ -206,16 +215,16 @@ std::vector<std::string> wrap(const std::string& text, const Painter& p) {
       pos = stop + 1;
       if (word.empty()) continue;
       std::string joined = line.empty() ? word : line + " " + word;
-      if (p.width(joined) <= kWrapWidth) {
+      if (p.width(joined) <= wrap_width) {
         line = joined;
         continue;
       }
       if (!line.empty()) lines.push_back(line);
-      while (p.width(word) > kWrapWidth) {
+      while (p.width(word) > wrap_width) {
         size_t cut = 1;
         for (size_t next = cut; next <= word.size(); ++next) {
           if (next < word.size() && continuation(word[next])) continue;
-          if (p.width(word.substr(0, next)) > kWrapWidth) break;
+          if (p.width(word.substr(0, next)) > wrap_width) break;
           cut = next;
         }
         while (cut < word.size() && continuation(word[cut])) ++cut;
@@ -230,19 +239,19 @@ std::vector<std::string> wrap(const std::string& text, const Painter& p) {
   return lines;
 }
 
-Rect place_over(Display* d, Window owner, int w, int h) {
+DeviceRect place_over(Display* d, Window owner, DeviceSize size) {
   XWindowAttributes a;
   Window child;
   int x, y;
   if (owner && XGetWindowAttributes(d, owner, &a) && a.map_state == IsViewable &&
       XTranslateCoordinates(d, owner, a.root, 0, 0, &x, &y, &child))
-    return centred({x, y, a.width, a.height}, w, h);
-  return centred(monitor_at_pointer(d), w, h);
+    return centred({x, y, a.width, a.height}, size);
+  return centred(monitor_at_pointer(d), size);
 }
 
 class Dialog {
  public:
-  Dialog(Display* d, Window owner, const std::string& text);
+  Dialog(Display* d, Window owner, int dpi, const std::string& text);
   ~Dialog() {
     painter_.reset();
     if (!gone_) XDestroyWindow(display_, window_);
@@ -255,7 +264,7 @@ class Dialog {
   Window window() const { return window_; }
 
  private:
-  void set_properties(Window owner, Rect where);
+  void set_properties(Window owner, DeviceRect where);
   void paint();
   void paint_button();
 
@@ -263,24 +272,27 @@ class Dialog {
   Window window_;
   std::unique_ptr<Painter> painter_;
   std::vector<std::string> lines_;
-  Rect button_;
+  int pad_;
+  DeviceRect button_;
   bool lit_ = false, down_ = false, gone_ = false;
 };
 
-Dialog::Dialog(Display* d, Window owner, const std::string& text) : display_(d) {
+Dialog::Dialog(Display* d, Window owner, int dpi, const std::string& text)
+    : display_(d), pad_(scaled(kPad, dpi)) {
   const int screen = DefaultScreen(d);
   // Created at once so the painter can measure; sized and placed after.
   window_ = XCreateSimpleWindow(d, RootWindow(d, screen), 0, 0, 1, 1, 0, 0, 0);
-  painter_ = std::make_unique<Painter>(d, window_);
-  lines_ = wrap(text, *painter_);
+  painter_ = std::make_unique<Painter>(d, window_, dpi);
+  lines_ = wrap(text, *painter_, scaled(kWrapWidth, dpi));
   int text_w = 0;
   for (const auto& l : lines_) text_w = std::max(text_w, painter_->width(l));
-  const int w = std::max(text_w, kMinWidth) + 2 * kPad;
+  const int w = std::max(text_w, scaled(kMinWidth, dpi)) + 2 * pad_;
   const int text_h = static_cast<int>(lines_.size()) * painter_->line_height();
-  const int h = kPad + text_h + kPad + kButtonH + kPad;
-  button_ = {(w - kButtonW) / 2, h - kPad - kButtonH, kButtonW, kButtonH};
+  const int button_w = scaled(kButtonW, dpi), button_h = scaled(kButtonH, dpi);
+  const int h = pad_ + text_h + pad_ + button_h + pad_;
+  button_ = {(w - button_w) / 2, h - pad_ - button_h, button_w, button_h};
 
-  Rect where = place_over(d, owner, w, h);
+  const DeviceRect where = place_over(d, owner, {w, h});
   XSetWindowAttributes attrs{};
   attrs.background_pixel = painter_->pixel(kFace);
   attrs.event_mask = ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask |
@@ -291,7 +303,7 @@ Dialog::Dialog(Display* d, Window owner, const std::string& text) : display_(d) 
   XMapRaised(d, window_);
 }
 
-void Dialog::set_properties(Window owner, Rect where) {
+void Dialog::set_properties(Window owner, DeviceRect where) {
   set_identity(display_, window_, where, "Zol");
   auto atom = [&](const char* name) { return XInternAtom(display_, name, False); };
   Atom type = atom("_NET_WM_WINDOW_TYPE_DIALOG"), modal = atom("_NET_WM_STATE_MODAL");
@@ -304,9 +316,9 @@ void Dialog::set_properties(Window owner, Rect where) {
 
 void Dialog::paint() {
   Painter& p = *painter_;
-  int baseline = kPad + p.ascent();
+  int baseline = pad_ + p.ascent();
   for (const auto& l : lines_) {
-    p.text(kPad, baseline, l);
+    p.text(pad_, baseline, l);
     baseline += p.line_height();
   }
   paint_button();
@@ -337,7 +349,7 @@ bool Dialog::handle(const XEvent& e) {
     }
     case MotionNotify:
     case LeaveNotify: {
-      bool lit = e.type == MotionNotify && button_.contains(e.xmotion.x, e.xmotion.y);
+      bool lit = e.type == MotionNotify && button_.contains({e.xmotion.x, e.xmotion.y});
       if (lit != lit_) {
         lit_ = lit;
         paint_button();
@@ -345,14 +357,14 @@ bool Dialog::handle(const XEvent& e) {
       return false;
     }
     case ButtonPress:
-      if (e.xbutton.button != Button1 || !button_.contains(e.xbutton.x, e.xbutton.y)) return false;
+      if (e.xbutton.button != Button1 || !button_.contains({e.xbutton.x, e.xbutton.y})) return false;
       down_ = lit_ = true;
       paint_button();
       return false;
     case ButtonRelease:
       if (e.xbutton.button != Button1 || !down_) return false;
       down_ = false;
-      if (button_.contains(e.xbutton.x, e.xbutton.y)) return true;
+      if (button_.contains({e.xbutton.x, e.xbutton.y})) return true;
       paint_button();
       return false;
     case ClientMessage:
@@ -369,12 +381,12 @@ bool Dialog::handle(const XEvent& e) {
 
 }  // namespace
 
-void run_failure_dialog(Display* display, Window owner, const std::string& text,
-                        const std::function<void(Rect)>& repaint_owner) {
+void run_failure_dialog(Display* display, Window owner, int dpi, const std::string& text,
+                        const std::function<void(DeviceRect)>& repaint_owner) {
   std::optional<Dialog> dialog;
   {
     ErrorTrap trap;
-    dialog.emplace(display, owner, text);
+    dialog.emplace(display, owner, dpi, text);
     // A message the server would not show would be waited on for ever; the
     // failure is on stderr already.
     if (trap.first_error(display)) {

@@ -3,43 +3,58 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "host/resample.h"
+#include "host/scale.h"
+
 namespace zol {
 namespace {
 
 constexpr int kPrimaryButton = 1;
+constexpr int kTwiceDpi = 2 * kBaseDpi;
 
-int to_pixels(int32_t twips, std::string_view what) {
-  if (twips % ZolForm::kTwipsPerPixel != 0)
-    throw std::logic_error(std::string(what) + ": " + std::to_string(twips) +
-                           " twips is not a whole pixel");
-  return twips / ZolForm::kTwipsPerPixel;
+// Where a picture's twips rectangle lies in its own set's art pixels; it
+// must fall on whole pixels of the 1x set.
+ArtRect art_rect(TwipsRect twips, std::string_view what, int scale) {
+  for (int32_t v : {twips.x, twips.y, twips.w, twips.h})
+    if (v % kTwipsPerArtPixel != 0)
+      throw std::logic_error(std::string(what) + ": " + std::to_string(v) +
+                             " twips is not a whole pixel");
+  return {twips.x / kTwipsPerArtPixel * scale, twips.y / kTwipsPerArtPixel * scale,
+          twips.w / kTwipsPerArtPixel * scale, twips.h / kTwipsPerArtPixel * scale};
 }
 
-Rect intersect(Rect a, Rect b) {
+BmpView view_of(const art::Asset& asset, ArtSize size) {
+  return BmpView(asset.bytes, asset.file, size.w, size.h);
+}
+
+DeviceRect intersect(DeviceRect a, DeviceRect b) {
   const int x0 = std::max(a.x, b.x), y0 = std::max(a.y, b.y);
   const int x1 = std::min(a.x + a.w, b.x + b.w), y1 = std::min(a.y + a.h, b.y + b.h);
-  return x1 > x0 && y1 > y0 ? Rect{x0, y0, x1 - x0, y1 - y0} : Rect{};
+  return x1 > x0 && y1 > y0 ? DeviceRect{x0, y0, x1 - x0, y1 - y0} : DeviceRect{};
 }
 
-bool covers(Rect outer, Rect inner) { return intersect(outer, inner) == inner; }
+bool covers(DeviceRect outer, DeviceRect inner) { return intersect(outer, inner) == inner; }
 
 }  // namespace
 
 ZolForm::ZolForm(Platform& platform, std::span<const ControlSpec> layout,
                  std::span<const DispatchRow> dispatch)
     : platform_(platform) {
-  const int width = to_pixels(kClientWidthTwips, "ZolForm"),
-            height = to_pixels(kClientHeightTwips, "ZolForm");
-  background_ = BmpView(art::background.bytes, art::background.file, width, height);
+  const ArtRect client = art_rect(kClientTwips, "ZolForm", 1);
+  background_art_ = view_of(art::background, client.size());
+  if (art::has_2x())
+    background_art_2x_ = view_of(art::background_2x, art_rect(kClientTwips, "ZolForm", 2).size());
   icons_ = decode_ico(art::icon.bytes, art::icon.file);
   for (const ControlSpec& spec : layout) {
     ImageControl& c = controls_.emplace_back();
     c.name = spec.name;
-    c.rect = {to_pixels(spec.left, spec.name), to_pixels(spec.top, spec.name),
-              to_pixels(spec.width, spec.name), to_pixels(spec.height, spec.name)};
-    if (spec.picture)
-      c.picture = decode_bmp(spec.picture->bytes, spec.picture->file, c.rect.w, c.rect.h);
+    c.twips = spec.rect;
     c.visible = spec.visible;
+    if (!spec.picture) continue;
+    c.art = view_of(*spec.picture, art_rect(spec.rect, spec.name, 1).size());
+    if (!art::has_2x()) continue;
+    if (!spec.picture_2x) throw std::logic_error(c.name + " has no picture of the 2x set");
+    c.art_2x = view_of(*spec.picture_2x, art_rect(spec.rect, spec.name, 2).size());
   }
   for (const DispatchRow& row : dispatch) {
     Procedure& slot = row.target == kFormTarget
@@ -48,17 +63,72 @@ ZolForm::ZolForm(Platform& platform, std::span<const ControlSpec> layout,
                                                            : find(row.target).on_move);
     slot = row.procedure;
   }
-  frame_ = {width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height)};
 }
 
 void ZolForm::show() {
-  platform_.create_window({frame_.width, frame_.height, std::string(kCaption), icons_});
+  const Screen screen = platform_.screen();
+  build(pick_dpi(screen.dpi, screen.monitor));
+  platform_.create_window({centred(screen.monitor, {frame_.width, frame_.height}), dpi_,
+                           std::string(kCaption), icons_});
   window_created_ = true;
-  const Rect whole{0, 0, frame_.width, frame_.height};
-  compose(whole);
-  platform_.present(frame_, std::span(&whole, 1));
+  present_whole();
   platform_.show_window();
 }
+
+// Geometry and pictures at `dpi`, made once: the pictures from the set
+// nearest in size, as they are where it fits the window exactly.
+void ZolForm::build(int dpi) {
+  dpi_ = dpi;
+  const DeviceSize size = window_size(dpi);
+  frame_ = {size.w, size.h, std::vector<uint32_t>(static_cast<size_t>(size.w) * size.h)};
+  for (ImageControl& c : controls_) c.rect = to_device(c.twips, dpi);
+
+  const BmpView& source = art::has_2x() ? background_art_2x_ : background_art_;
+  exact_background_.reset();
+  if (dpi == kBaseDpi) exact_background_ = background_art_;
+  if (dpi == kTwiceDpi && art::has_2x()) exact_background_ = background_art_2x_;
+  background_ = {};
+  if (!exact_background_)
+    background_ = area_average(
+        [&](int x, int y, int n, uint32_t* out) { source.read_row(x, y, n, out); },
+        {source.width(), source.height()}, size, {0, 0, size.w, size.h});
+  for (ImageControl& c : controls_) make_picture(c);
+}
+
+// The source background with the lit picture pasted, averaged over the
+// control's device rectangle: outside the button's face lit and unlit agree.
+void ZolForm::make_picture(ImageControl& c) {
+  c.picture.reset();
+  if (c.art.width() == 0) return;
+  const bool twice = art::has_2x() && dpi_ != kBaseDpi;
+  const BmpView& background = twice ? background_art_2x_ : background_art_;
+  const BmpView& lit = twice ? c.art_2x : c.art;
+  const ArtRect at = art_rect(c.twips, c.name, twice ? 2 : 1);
+  auto composite = [&](int x, int y, int n, uint32_t* out) {
+    background.read_row(x, y, n, out);
+    if (y < at.y || y >= at.y + at.h) return;
+    const int x0 = std::max(x, at.x), x1 = std::min(x + n, at.x + at.w);
+    if (x1 > x0) lit.read_row(x0 - at.x, y - at.y, x1 - x0, out + (x0 - x));
+  };
+  c.picture = area_average(composite, {background.width(), background.height()},
+                           {frame_.width, frame_.height}, c.rect);
+}
+
+void ZolForm::present_whole() {
+  const DeviceRect whole{0, 0, frame_.width, frame_.height};
+  compose(whole);
+  platform_.present(frame_, std::span(&whole, 1));
+}
+
+void ZolForm::dpi_changed(int dpi, DeviceRect suggested) {
+  if (!loaded_ || !window_created_) return;
+  build(round_dpi(dpi));
+  dirty_.clear();
+  platform_.place_window({suggested.x, suggested.y, frame_.width, frame_.height});
+  present_whole();
+}
+
+DeviceSize ZolForm::window_size_at(int dpi) const { return window_size(round_dpi(dpi)); }
 
 void ZolForm::run() {
   if (loaded_) platform_.run(*this);
@@ -79,13 +149,13 @@ void ZolForm::unload() {
 }
 
 void ZolForm::start_program(const std::string& program, const std::vector<std::string>& args,
-                            int show_hint) {
-  platform_.start_program(program, args, show_hint);
+                            WindowState state) {
+  platform_.start_program(program, args, state);
 }
 
 void ZolForm::open_address(const std::string& verb, const std::string& address,
-                           int show_command) {
-  platform_.open_address(verb, address, show_command);
+                           WindowState state) {
+  platform_.open_address(verb, address, state);
 }
 
 const ImageControl& ZolForm::control(std::string_view name) const {
@@ -100,10 +170,10 @@ ImageControl& ZolForm::find(std::string_view name) {
 
 // Topmost visible control under the point, else the window itself; outside
 // the client area (a grabbed pointer) nothing is the target.
-int ZolForm::target_at(int x, int y) const {
-  if (!Rect{0, 0, frame_.width, frame_.height}.contains(x, y)) return kNoTarget;
+int ZolForm::target_at(DevicePoint p) const {
+  if (!DeviceRect{0, 0, frame_.width, frame_.height}.contains(p)) return kNoTarget;
   for (size_t i = 0; i < controls_.size(); ++i)
-    if (controls_[i].visible && controls_[i].rect.contains(x, y)) return static_cast<int>(i);
+    if (controls_[i].visible && controls_[i].rect.contains(p)) return static_cast<int>(i);
   return kWindow;
 }
 
@@ -116,7 +186,7 @@ Procedure ZolForm::handler(int target, FormEvent event) const {
 
 void ZolForm::pointer(const PointerEvent& event) {
   if (!loaded_) return;
-  const int target = target_at(event.x, event.y);
+  const int target = target_at(event.at);
   Procedure procedure = nullptr;
   switch (event.kind) {
     case PointerEvent::Kind::Move:
@@ -138,28 +208,32 @@ void ZolForm::close_requested() { unload(); }
 
 void ZolForm::idle() {
   if (!loaded_ || dirty_.empty()) return;
-  for (const Rect& area : dirty_) compose(area);
+  for (const DeviceRect& area : dirty_) compose(area);
   platform_.present(frame_, dirty_);
   dirty_.clear();
 }
 
-void ZolForm::mark_dirty(Rect area) {
+void ZolForm::mark_dirty(DeviceRect area) {
   area = intersect(area, {0, 0, frame_.width, frame_.height});
   if (area.empty()) return;
-  for (const Rect& d : dirty_)
+  for (const DeviceRect& d : dirty_)
     if (covers(d, area)) return;
-  std::erase_if(dirty_, [&](const Rect& d) { return covers(area, d); });
+  std::erase_if(dirty_, [&](const DeviceRect& d) { return covers(area, d); });
   dirty_.push_back(area);
 }
 
 // Background first, then each visible picture from the bottom of the stack up.
-void ZolForm::compose(Rect area) {
-  for (int y = area.y; y < area.y + area.h; ++y)
-    background_.read_row(area.x, y, area.w,
-                         &frame_.pixels[static_cast<size_t>(y) * frame_.width + area.x]);
+void ZolForm::compose(DeviceRect area) {
+  for (int y = area.y; y < area.y + area.h; ++y) {
+    uint32_t* row = &frame_.pixels[static_cast<size_t>(y) * frame_.width + area.x];
+    if (exact_background_)
+      exact_background_->read_row(area.x, y, area.w, row);
+    else
+      std::copy_n(&background_.pixels[static_cast<size_t>(y) * frame_.width + area.x], area.w, row);
+  }
   for (auto c = controls_.rbegin(); c != controls_.rend(); ++c) {
     if (!c->visible || !c->picture) continue;
-    const Rect part = intersect(area, c->rect);
+    const DeviceRect part = intersect(area, c->rect);
     for (int y = part.y; y < part.y + part.h; ++y)
       std::copy_n(&c->picture->pixels[static_cast<size_t>(y - c->rect.y) * c->rect.w +
                                       (part.x - c->rect.x)],

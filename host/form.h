@@ -13,6 +13,7 @@
 #include "art/art.h"
 #include "host/image.h"
 #include "host/platform.h"
+#include "host/units.h"
 
 namespace zol {
 
@@ -29,8 +30,9 @@ inline constexpr std::string_view kFormTarget = "Form";
 // One row of the layout table; the first row lies on top of all others.
 struct ControlSpec {
   std::string_view name;
-  int16_t left, top, width, height;  // twips
-  const art::Asset* picture;         // nullptr: draws nothing, see-through
+  TwipsRect rect;
+  const art::Asset* picture;     // of the 1x set; nullptr: draws nothing, see-through
+  const art::Asset* picture_2x;  // the same at twice the size, empty in a build without it
   bool visible;
 };
 
@@ -42,34 +44,37 @@ struct DispatchRow {
 
 struct ImageControl {
   std::string name;
-  Rect rect;  // pixels
-  std::optional<Image> picture;
+  TwipsRect twips;
+  DeviceRect rect;                // at the form's DPI
+  std::optional<Image> picture;   // device-size, rect.w x rect.h
   bool visible = true;
   Procedure on_move = nullptr, on_click = nullptr;
+  BmpView art, art_2x;            // the built-in pictures it is made from
 };
 
 class ZolForm : public EventSink {
  public:
-  static constexpr int kTwipsPerPixel = 15;
-  static constexpr int32_t kClientWidthTwips = 9600, kClientHeightTwips = 7200;
   static constexpr std::string_view kCaption = "Orvenna";
 
-  // Load: decodes the artwork and builds the controls in table order,
+  // Load: checks the artwork and builds the controls in table order,
   // hidden window, no procedure run. Throws ImageError for bad artwork.
   ZolForm(Platform& platform, std::span<const ControlSpec> layout,
           std::span<const DispatchRow> dispatch);
 
-  void show();  // composes the first frame, then maps the window centred
-  void run();   // until unloaded
+  // Picks the DPI for the screen, makes the pictures at that size, composes
+  // the first frame, then maps the window centred on the monitor.
+  void show();
+  void run();  // until unloaded
 
   // The context procedures work through.
   void set_visible(std::string_view name, bool visible);
   void unload();
   void start_program(const std::string& program, const std::vector<std::string>& args,
-                     int show_hint);
-  void open_address(const std::string& verb, const std::string& address, int show_command);
+                     WindowState state);
+  void open_address(const std::string& verb, const std::string& address, WindowState state);
 
   bool loaded() const { return loaded_; }
+  int dpi() const { return dpi_; }
   const Framebuffer& frame() const { return frame_; }
   const ImageControl& control(std::string_view name) const;
 
@@ -78,24 +83,34 @@ class ZolForm : public EventSink {
   void close_requested() override;
   void idle() override;
   bool running() const override { return loaded_; }
+  void dpi_changed(int dpi, DeviceRect suggested) override;
+  DeviceSize window_size_at(int dpi) const override;
 
  private:
   static constexpr int kNoTarget = -2, kWindow = -1;
 
-  int target_at(int x, int y) const;
+  void build(int dpi);
+  void make_picture(ImageControl& c);
+  void present_whole();
+  int target_at(DevicePoint p) const;
   Procedure handler(int target, FormEvent event) const;
   ImageControl& find(std::string_view name);
-  void mark_dirty(Rect area);
-  void compose(Rect area);
+  void mark_dirty(DeviceRect area);
+  void compose(DeviceRect area);
 
   Platform& platform_;
-  // Read from the built-in bytes: the framebuffer is the one decoded copy.
-  BmpView background_;
+  BmpView background_art_, background_art_2x_;
+  // At the device size. Left empty where the artwork fits the window as it
+  // is (96 DPI, or 192 with the 2x set): then read from the built-in bytes,
+  // so that the framebuffer is the one decoded copy.
+  Image background_;
+  std::optional<BmpView> exact_background_;
   std::vector<IconImage> icons_;
   std::vector<ImageControl> controls_;  // top of the stack first
   Procedure form_on_move_ = nullptr, form_on_click_ = nullptr;
+  int dpi_ = 96;
   Framebuffer frame_;
-  std::vector<Rect> dirty_;
+  std::vector<DeviceRect> dirty_;
   int pressed_ = kNoTarget;
   bool loaded_ = true;
   bool window_created_ = false;

@@ -8,15 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "host/units.h"
+
 namespace zol {
 
-struct Rect {
-  int x = 0, y = 0, w = 0, h = 0;
-  bool contains(int px, int py) const { return px >= x && px < x + w && py >= y && py < y + h; }
-  bool empty() const { return w <= 0 || h <= 0; }
-  friend bool operator==(const Rect&, const Rect&) = default;
-};
-
+// The window's pixels, in device pixels: the framebuffer is the window.
 // Pixels as 0x00RRGGBB, rows top-down, no padding: the layout of a 32-bit
 // TrueColor XImage and of a top-down 32-bit Windows DIB alike.
 struct Framebuffer {
@@ -33,9 +29,23 @@ struct IconImage {
 struct PointerEvent {
   enum class Kind { Move, Press, Release };
   Kind kind = Kind::Move;
-  int x = 0, y = 0;    // client pixels; may lie outside the client area during a grab
-  int button = 0;      // 1 = primary; 0 for moves
+  DevicePoint at;   // from the client area's top left; may lie outside it during a grab
+  int button = 0;   // in X11's numbering: 1 = primary, 2 middle, 3 secondary; 0 for moves
 };
+
+// What the platform knows of the screen the menu opens on: the monitor
+// under the pointer, in the desktop's device pixels, and its DPI as the
+// system gives it (96 when it gives none). The platform reports the DPI as
+// it finds it; rounding it to a scale step and fitting the window to the
+// monitor are the core's (host/scale.h).
+struct Screen {
+  int dpi = 96;
+  DeviceRect monitor;
+};
+
+// How a started program's first window should come up, where the system
+// takes such a hint (Windows: SW_SHOWNORMAL, SW_SHOWMINIMIZED); others drop it.
+enum class WindowState { Normal, MinimisedWithFocus };
 
 // What the platform's event loop delivers to, one event at a time.
 class EventSink {
@@ -47,6 +57,16 @@ class EventSink {
   virtual void idle() = 0;
   // False ends the event loop.
   virtual bool running() const = 0;
+
+  // The window's DPI changed while it is open (Windows: WM_DPICHANGED, when
+  // the scale setting changes or the window lands on a monitor of another
+  // DPI). The sink rebuilds its geometry and pictures at `dpi`, calls
+  // Platform::place_window with the top left of `suggested` and its own exact
+  // size, and presents the whole new frame, all before it returns.
+  virtual void dpi_changed(int dpi, DeviceRect suggested) = 0;
+  // The window's exact client size at `dpi`, as dpi_changed would make it
+  // (Windows: the answer to WM_GETDPISCALEDSIZE). Changes nothing.
+  virtual DeviceSize window_size_at(int dpi) const = 0;
 };
 
 // A failure the platform reports (a program that can't be started, a
@@ -57,7 +77,10 @@ class PlatformError : public std::runtime_error {
 };
 
 struct WindowSpec {
-  int width = 0, height = 0;
+  DeviceRect where;  // the client area on the desktop, placed by the core
+  // The scale step the menu is drawn at (a multiple of 24, at least 96): a
+  // platform draws what it paints itself, such as the failure message, at it.
+  int dpi = 96;
   std::string title;
   std::span<const IconImage> icons;
 };
@@ -68,16 +91,25 @@ class Platform {
  public:
   virtual ~Platform() = default;
 
-  // Creates the window hidden and centred; it shows nothing until show().
+  // The monitor under the pointer and its DPI; asked once, before
+  // create_window. May connect to the window system; throws PlatformError
+  // when it can't be reached.
+  virtual Screen screen() = 0;
+  // Creates the window hidden with its client area at exactly spec.where;
+  // it shows nothing until show().
   virtual void create_window(const WindowSpec& spec) = 0;
+  // Moves the window's client area to `where` and gives it that size
+  // (after a DPI change). The frame presented next fills it.
+  virtual void place_window(DeviceRect where) = 0;
   // Pushes these rectangles of the framebuffer to the window. The
   // framebuffer always holds the whole window as last composed, so the
   // platform repaints exposed areas from it on its own, also while the
   // failure message is up: it must outlive the platform.
-  virtual void present(const Framebuffer& frame, std::span<const Rect> areas) = 0;
+  virtual void present(const Framebuffer& frame, std::span<const DeviceRect> areas) = 0;
   // Maps the window; the first frame is presented before this.
   virtual void show_window() = 0;
-  // Delivers events to the sink until sink.running() turns false.
+  // Delivers events to the sink until sink.running() turns false. Pointer
+  // positions are device pixels of the client area, never scaled.
   virtual void run(EventSink& sink) = 0;
   virtual void destroy_window() = 0;
 
@@ -87,14 +119,14 @@ class Platform {
 
   // Starts `program` (a bare file name, found beside this executable) with
   // `args` and does not wait for it. Throws PlatformError when it can't be
-  // started. `show_hint` is a window-state hint where the platform has them.
+  // started.
   virtual void start_program(const std::string& program, const std::vector<std::string>& args,
-                             int show_hint) = 0;
+                             WindowState state) = 0;
   // Hands `address` to the user's handler for `verb`; does not wait and
   // does not report the outcome. Throws PlatformError only when the
   // mechanism itself can't be reached.
   virtual void open_address(const std::string& verb, const std::string& address,
-                            int show_command) = 0;
+                            WindowState state) = 0;
 };
 
 // The real platform of this build, chosen by CMake.

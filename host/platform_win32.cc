@@ -64,8 +64,6 @@ std::string system_reason(DWORD code) {
          std::to_string(code) + ").";
 }
 
-int floor_half(int v) { return v >= 0 ? v / 2 : -((1 - v) / 2); }
-
 // The directory of the running executable, without a trailing separator.
 std::wstring executable_dir() {
   std::wstring path(MAX_PATH, L'\0');
@@ -134,16 +132,18 @@ class Win32Platform final : public Platform {
     if (class_) UnregisterClassW(kClassName, instance_);
   }
 
+  Screen screen() override;
   void create_window(const WindowSpec& spec) override;
-  void present(const Framebuffer& frame, std::span<const Rect> areas) override;
+  void place_window(DeviceRect where) override;
+  void present(const Framebuffer& frame, std::span<const DeviceRect> areas) override;
   void show_window() override;
   void run(EventSink& sink) override;
   void destroy_window() override;
   void show_failure(const std::string& text) override;
   void start_program(const std::string& program, const std::vector<std::string>& args,
-                     int show_hint) override;
+                     WindowState state) override;
   void open_address(const std::string& verb, const std::string& address,
-                    int show_command) override;
+                    WindowState state) override;
 
  private:
   static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM w, LPARAM l);
@@ -187,11 +187,9 @@ void Win32Platform::register_class() {
     throw PlatformError("Das Fenster ließ sich nicht anlegen: " + system_reason(GetLastError()));
 }
 
-void Win32Platform::create_window(const WindowSpec& spec) {
-  destroy_window();
-  register_class();
-  // The whole monitor, not its work area: the menu sits in the middle of
-  // the picture the user sees, as on Linux, wherever a taskbar lies.
+// The whole monitor, not its work area: the menu sits in the middle of the
+// picture the user sees, as on Linux, wherever a taskbar lies.
+Screen Win32Platform::screen() {
   POINT cursor{};
   GetCursorPos(&cursor);
   MONITORINFO monitor{};
@@ -199,23 +197,40 @@ void Win32Platform::create_window(const WindowSpec& spec) {
   RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   if (GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY), &monitor))
     area = monitor.rcMonitor;
+  return {96, {area.left, area.top, area.right - area.left, area.bottom - area.top}};
+}
 
-  constexpr DWORD kStyle = WS_POPUP;
-  RECT frame{0, 0, spec.width, spec.height};
+constexpr DWORD kStyle = WS_POPUP;
+
+// The window rectangle whose client area is `where`.
+RECT window_rect(DeviceRect where) {
+  RECT frame{where.x, where.y, where.x + where.w, where.y + where.h};
   AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
-  const int x = area.left + floor_half(area.right - area.left - spec.width) + frame.left;
-  const int y = area.top + floor_half(area.bottom - area.top - spec.height) + frame.top;
-  window_ = CreateWindowExW(0, kClassName, widen(spec.title).c_str(), kStyle, x, y,
-                            frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
-                            instance_, this);
+  return frame;
+}
+
+void Win32Platform::create_window(const WindowSpec& spec) {
+  destroy_window();
+  register_class();
+  const RECT frame = window_rect(spec.where);
+  window_ = CreateWindowExW(0, kClassName, widen(spec.title).c_str(), kStyle, frame.left,
+                            frame.top, frame.right - frame.left, frame.bottom - frame.top,
+                            nullptr, nullptr, instance_, this);
   if (!window_)
     throw PlatformError("Das Fenster ließ sich nicht anlegen: " + system_reason(GetLastError()));
 }
 
-void Win32Platform::present(const Framebuffer& frame, std::span<const Rect> areas) {
+void Win32Platform::place_window(DeviceRect where) {
+  if (!window_) return;
+  const RECT frame = window_rect(where);
+  SetWindowPos(window_, nullptr, frame.left, frame.top, frame.right - frame.left,
+               frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Platform::present(const Framebuffer& frame, std::span<const DeviceRect> areas) {
   frame_ = &frame;
   if (!window_) return;
-  for (const Rect& r : areas) {
+  for (const DeviceRect& r : areas) {
     const RECT dirty{r.x, r.y, r.x + r.w, r.y + r.h};
     InvalidateRect(window_, &dirty, FALSE);
   }
@@ -263,7 +278,9 @@ void Win32Platform::to_sink(Call call) {
 }
 
 void Win32Platform::deliver(PointerEvent::Kind kind, int button, LPARAM l) {
-  to_sink([&](EventSink& sink) { sink.pointer({kind, GET_X_LPARAM(l), GET_Y_LPARAM(l), button}); });
+  to_sink([&](EventSink& sink) {
+    sink.pointer({kind, {GET_X_LPARAM(l), GET_Y_LPARAM(l)}, button});
+  });
 }
 
 LRESULT CALLBACK Win32Platform::window_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
@@ -358,8 +375,12 @@ void Win32Platform::show_failure(const std::string& text) {
   MessageBoxW(window_, widen(text).c_str(), L"Zol", MB_OK | MB_ICONERROR);
 }
 
+int show_command(WindowState state) {
+  return state == WindowState::MinimisedWithFocus ? SW_SHOWMINIMIZED : SW_SHOWNORMAL;
+}
+
 void Win32Platform::start_program(const std::string& program,
-                                  const std::vector<std::string>& args, int show_hint) {
+                                  const std::vector<std::string>& args, WindowState state) {
   if (program.empty() || program.find_first_of("\\/:") != std::string::npos)
     start_failed(program, "Der Name ist kein bloßer Dateiname.");
   const std::wstring dir = executable_dir();
@@ -372,7 +393,7 @@ void Win32Platform::start_program(const std::string& program,
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = static_cast<WORD>(show_hint);
+  startup.wShowWindow = static_cast<WORD>(show_command(state));
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       dir.c_str(), &startup, &process))
@@ -382,7 +403,7 @@ void Win32Platform::start_program(const std::string& program,
 }
 
 void Win32Platform::open_address(const std::string& verb, const std::string& address,
-                                 int show_command) {
+                                 WindowState state) {
   if (!shell_execute_) {
     // Only the system's own shell32, never one lying beside the menu.
     HMODULE shell = LoadLibraryExA("shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
@@ -395,7 +416,7 @@ void Win32Platform::open_address(const std::string& verb, const std::string& add
                           system_reason(GetLastError()));
     shell_execute_ = reinterpret_cast<ShellExecuteAFunction>(reinterpret_cast<void (*)()>(entry));
   }
-  shell_execute_(nullptr, verb.c_str(), address.c_str(), nullptr, nullptr, show_command);
+  shell_execute_(nullptr, verb.c_str(), address.c_str(), nullptr, nullptr, show_command(state));
 }
 
 }  // namespace

@@ -1,19 +1,23 @@
 #include "host/platform_x11.h"
 
 #include <X11/Xatom.h>
+#include <X11/Xresource.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xrandr.h>
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <optional>
 #include <vector>
 
 #include "host/presenter_x11.h"
+#include "host/scale.h"
 #include "host/spawn_posix.h"
 
 namespace zol {
@@ -45,8 +49,6 @@ int on_error(Display* display, XErrorEvent* e) {
   return 0;
 }
 
-int floor_half(int v) { return v >= 0 ? v / 2 : -((1 - v) / 2); }
-
 }  // namespace
 
 ErrorTrap::ErrorTrap() {
@@ -76,17 +78,39 @@ Display* open_display() {
   return display;
 }
 
-Rect centred(Rect area, int w, int h) {
-  return {area.x + floor_half(area.w - w), area.y + floor_half(area.h - h), w, h};
+int dpi_from_resources(const char* resources) {
+  constexpr int kDefault = 96, kLeast = 48, kMost = 480;
+  if (!resources) return kDefault;
+  XrmInitialize();
+  XrmDatabase db = XrmGetStringDatabase(resources);
+  if (!db) return kDefault;
+  char* type = nullptr;
+  XrmValue value{};
+  std::string text;
+  if (XrmGetResource(db, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
+    text.assign(value.addr, value.size && !value.addr[value.size - 1] ? value.size - 1 : value.size);
+  XrmDestroyDatabase(db);
+  char* end = nullptr;
+  const double dpi = std::strtod(text.c_str(), &end);
+  while (end && (*end == ' ' || *end == '\t')) ++end;
+  if (text.empty() || !end || *end || !std::isfinite(dpi) || dpi < kLeast || dpi > kMost)
+    return kDefault;
+  return static_cast<int>(std::lround(dpi));
 }
 
-void set_identity(Display* display, Window window, Rect where, const std::string& title) {
+void set_fixed_size(Display* display, Window window, DeviceRect where) {
   XSizeHints* size = XAllocSizeHints();
   size->flags = PPosition | PSize | PMinSize | PMaxSize;
   size->x = where.x;
   size->y = where.y;
   size->width = size->min_width = size->max_width = where.w;
   size->height = size->min_height = size->max_height = where.h;
+  XSetWMNormalHints(display, window, size);
+  XFree(size);
+}
+
+void set_identity(Display* display, Window window, DeviceRect where, const std::string& title) {
+  set_fixed_size(display, window, where);
   XWMHints* hints = XAllocWMHints();
   hints->flags = InputHint | StateHint;
   hints->input = True;
@@ -94,8 +118,8 @@ void set_identity(Display* display, Window window, Rect where, const std::string
   XClassHint* cls = XAllocClassHint();
   cls->res_name = const_cast<char*>("zol");
   cls->res_class = const_cast<char*>("Zol");
-  Xutf8SetWMProperties(display, window, title.c_str(), title.c_str(), nullptr, 0, size, hints, cls);
-  XFree(size);
+  Xutf8SetWMProperties(display, window, title.c_str(), title.c_str(), nullptr, 0, nullptr, hints,
+                       cls);
   XFree(hints);
   XFree(cls);
   XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False),
@@ -109,10 +133,10 @@ void set_identity(Display* display, Window window, Rect where, const std::string
   XSetWMProtocols(display, window, &close, 1);
 }
 
-Rect monitor_at_pointer(Display* display) {
+DeviceRect monitor_at_pointer(Display* display) {
   const int screen = DefaultScreen(display);
   const Window root = RootWindow(display, screen);
-  Rect whole{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
+  DeviceRect whole{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
 
   Window root_ret, child;
   int px = 0, py = 0, wx, wy;
@@ -126,12 +150,12 @@ Rect monitor_at_pointer(Display* display) {
   int count = 0;
   XRRMonitorInfo* monitors = XRRGetMonitors(display, root, True, &count);
   if (!monitors) return whole;
-  Rect fallback = whole;
-  std::optional<Rect> hit;
+  DeviceRect fallback = whole;
+  std::optional<DeviceRect> hit;
   for (int i = 0; i < count; ++i) {
-    Rect m{monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height};
+    DeviceRect m{monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height};
     if (i == 0 || monitors[i].primary) fallback = m;
-    if (!hit && m.contains(px, py)) hit = m;
+    if (!hit && m.contains({px, py})) hit = m;
   }
   XRRFreeMonitors(monitors);
   return hit.value_or(fallback);
@@ -145,26 +169,30 @@ class X11Platform final : public Platform {
  public:
   ~X11Platform() override { destroy_window(); }
 
+  Screen screen() override;
   void create_window(const WindowSpec& spec) override;
-  void present(const Framebuffer& frame, std::span<const Rect> areas) override;
+  void place_window(DeviceRect where) override;
+  void present(const Framebuffer& frame, std::span<const DeviceRect> areas) override;
   void show_window() override;
   void run(EventSink& sink) override;
   void destroy_window() override;
   void show_failure(const std::string& text) override;
 
+  // X has no window-state hint for a program yet to start.
   void start_program(const std::string& program, const std::vector<std::string>& args,
-                     int) override {
+                     WindowState) override {
     start_beside(executable_dir(), program, args);
   }
-  // xdg-open only opens, so the verb and the show command have no say.
-  void open_address(const std::string&, const std::string& address, int) override {
+  // xdg-open only opens, so the verb and the window state have no say.
+  void open_address(const std::string&, const std::string& address, WindowState) override {
     open_with_desktop(address);
   }
 
  private:
   Atom atom(const char* name) { return XInternAtom(display_, name, False); }
-  void set_properties(const WindowSpec& spec, Rect where);
-  void push(Rect area);
+  void connect();
+  void set_properties(const WindowSpec& spec);
+  void push(DeviceRect area);
   void dispatch(XEvent& event, EventSink& sink);
 
   Display* display_ = nullptr;
@@ -174,15 +202,27 @@ class X11Platform final : public Platform {
   GC gc_ = nullptr;
   Atom wm_protocols_ = 0, wm_delete_ = 0;
   bool mapped_ = false;
+  int dpi_ = 0;  // the scale step the menu is drawn at; 0 before create_window
   const Framebuffer* frame_ = nullptr;
 };
 
-void X11Platform::create_window(const WindowSpec& spec) {
-  destroy_window();
+void X11Platform::connect() {
+  if (display_) return;
   display_ = x11::open_display();
   if (!display_)
     throw PlatformError(
         "Keine Verbindung zum X-Server (DISPLAY nicht gesetzt oder nicht erreichbar).");
+}
+
+Screen X11Platform::screen() {
+  connect();
+  return {x11::dpi_from_resources(XResourceManagerString(display_)),
+          x11::monitor_at_pointer(display_)};
+}
+
+void X11Platform::create_window(const WindowSpec& spec) {
+  if (window_) destroy_window();
+  connect();
   x11::ErrorTrap trap;
   try {
     const XVisualInfo vi = x11::pick_visual(display_);
@@ -193,7 +233,7 @@ void X11Platform::create_window(const WindowSpec& spec) {
     if (vi.visual != DefaultVisual(display_, screen))
       colormap = own_colormap_ = XCreateColormap(display_, root, vi.visual, AllocNone);
 
-    Rect where = x11::centred(x11::monitor_at_pointer(display_), spec.width, spec.height);
+    const DeviceRect where = spec.where;
     XSetWindowAttributes attrs{};
     attrs.background_pixmap = None;  // the server never paints an empty frame
     attrs.border_pixel = 0;
@@ -201,12 +241,13 @@ void X11Platform::create_window(const WindowSpec& spec) {
     attrs.event_mask = ExposureMask | PointerMotionMask | ButtonPressMask | ButtonReleaseMask |
                        StructureNotifyMask;
     window_ =
-        XCreateWindow(display_, root, where.x, where.y, spec.width, spec.height, 0, vi.depth, InputOutput,
+        XCreateWindow(display_, root, where.x, where.y, where.w, where.h, 0, vi.depth, InputOutput,
                       vi.visual, CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attrs);
     XGCValues values{};
     values.graphics_exposures = False;
     gc_ = XCreateGC(display_, window_, GCGraphicsExposures, &values);
-    set_properties(spec, where);
+    set_properties(spec);
+    dpi_ = spec.dpi;
     trap.check(display_, "Der X-Server hat das Fenster des Menüs abgelehnt");
   } catch (...) {
     destroy_window();
@@ -214,14 +255,14 @@ void X11Platform::create_window(const WindowSpec& spec) {
   }
 }
 
-void X11Platform::set_properties(const WindowSpec& spec, Rect where) {
+void X11Platform::set_properties(const WindowSpec& spec) {
   // Every atom named below (and by Xlib for the WM_ properties) in one
   // round trip instead of one each: Xlib answers later look-ups from its cache.
   const char* names[] = {"_NET_WM_NAME", "UTF8_STRING", "_NET_WM_PID", "WM_PROTOCOLS",
                          "WM_DELETE_WINDOW", "WM_LOCALE_NAME", "_MOTIF_WM_HINTS", "_NET_WM_ICON"};
   Atom interned[std::size(names)];
   XInternAtoms(display_, const_cast<char**>(names), std::size(names), False, interned);
-  x11::set_identity(display_, window_, where, spec.title);
+  x11::set_identity(display_, window_, spec.where, spec.title);
   auto set = [&](const char* name, Atom type, int format, const void* data, int count) {
     XChangeProperty(display_, window_, atom(name), type, format, PropModeReplace,
                     static_cast<const unsigned char*>(data), count);
@@ -243,15 +284,21 @@ void X11Platform::set_properties(const WindowSpec& spec, Rect where) {
   wm_delete_ = atom("WM_DELETE_WINDOW");
 }
 
-void X11Platform::push(Rect area) {
+void X11Platform::place_window(DeviceRect where) {
+  if (!window_) return;
+  x11::set_fixed_size(display_, window_, where);
+  XMoveResizeWindow(display_, window_, where.x, where.y, where.w, where.h);
+}
+
+void X11Platform::push(DeviceRect area) {
   if (!frame_ || !mapped_ || !presenter_) return;
   presenter_->put(window_, gc_, *frame_, area.x, area.y, area.w, area.h);
 }
 
-void X11Platform::present(const Framebuffer& frame, std::span<const Rect> areas) {
+void X11Platform::present(const Framebuffer& frame, std::span<const DeviceRect> areas) {
   frame_ = &frame;
   if (!display_ || !mapped_) return;  // the first Expose pushes it
-  for (const Rect& r : areas) push(r);
+  for (const DeviceRect& r : areas) push(r);
   XFlush(display_);
 }
 
@@ -267,7 +314,7 @@ void X11Platform::dispatch(XEvent& event, EventSink& sink) {
   switch (event.type) {
     case Expose: {
       mapped_ = true;  // only a viewable window is exposed
-      Rect area{event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height};
+      DeviceRect area{event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height};
       push(area);  // the framebuffer holds the last composed frame
       break;
     }
@@ -278,13 +325,13 @@ void X11Platform::dispatch(XEvent& event, EventSink& sink) {
       mapped_ = false;
       break;
     case MotionNotify:
-      sink.pointer({PointerEvent::Kind::Move, event.xmotion.x, event.xmotion.y, 0});
+      sink.pointer({PointerEvent::Kind::Move, {event.xmotion.x, event.xmotion.y}, 0});
       break;
     case ButtonPress:
     case ButtonRelease:
       sink.pointer(
           {event.type == ButtonPress ? PointerEvent::Kind::Press : PointerEvent::Kind::Release,
-           event.xbutton.x, event.xbutton.y, static_cast<int>(event.xbutton.button)});
+           {event.xbutton.x, event.xbutton.y}, static_cast<int>(event.xbutton.button)});
       break;
     case ClientMessage:
       if (event.xclient.message_type == wm_protocols_ && event.xclient.format == 32 &&
@@ -331,7 +378,12 @@ void X11Platform::show_failure(const std::string& text) {
 
   Display* display = display_ ? display_ : x11::open_display();
   if (!display) return;
-  x11::run_failure_dialog(display, window_, text, [this](Rect r) {
+  // Before the window, at the step the menu would have been drawn at.
+  const int dpi =
+      dpi_ ? dpi_
+           : pick_dpi(x11::dpi_from_resources(XResourceManagerString(display)),
+                      x11::monitor_at_pointer(display));
+  x11::run_failure_dialog(display, window_, dpi, text, [this](DeviceRect r) {
     mapped_ = true;
     push(r);
   });

@@ -31,20 +31,26 @@ class ErrorTrap {
 Display* open_display();
 
 // The RandR monitor holding the pointer, or the whole screen.
-Rect monitor_at_pointer(Display* display);
+DeviceRect monitor_at_pointer(Display* display);
 
-// Centres w x h in `area`, odd remainders rounded down.
-Rect centred(Rect area, int w, int h);
+// The DPI the desktop asks for in the server's resource string
+// (XResourceManagerString): Xft.dpi, as Xft itself reads it. 96 when it is
+// missing, not a number, or outside 48 to 480.
+int dpi_from_resources(const char* resources);
+
+// Tells the window manager the window sits at `where` and keeps that size.
+void set_fixed_size(Display* display, Window window, DeviceRect where);
 
 // What every window of ours tells the window manager: its title, class
 // "zol"/"Zol", our pid, a fixed size at `where`, and that it takes
 // WM_DELETE_WINDOW.
-void set_identity(Display* display, Window window, Rect where, const std::string& title);
+void set_identity(Display* display, Window window, DeviceRect where, const std::string& title);
 
-// Shows the modal failure message and returns when it is dismissed. While
-// it is up, events of `owner` (0 when there is none) are not delivered:
-// its Expose areas go to `repaint_owner`, its pointer events are dropped.
-void run_failure_dialog(Display* display, Window owner, const std::string& text,
-                        const std::function<void(Rect)>& repaint_owner);
+// Shows the modal failure message, drawn at `dpi` (a scale step), and
+// returns when it is dismissed. While it is up, events of `owner` (0 when
+// there is none) are not delivered: its Expose areas go to `repaint_owner`,
+// its pointer events are dropped.
+void run_failure_dialog(Display* display, Window owner, int dpi, const std::string& text,
+                        const std::function<void(DeviceRect)>& repaint_owner);
 
 }  // namespace zol::x11

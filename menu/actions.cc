@@ -9,19 +9,17 @@ namespace zol::menu {
 namespace {
 
 constexpr const char* kGame = "ZolMain.exe";
-constexpr int kMinimisedWithFocus = 2;  // window-state hint for both starts
-constexpr int kShowNormal = 1;
 
 void perform(LaunchAction action, ZolForm& form) {
   switch (action) {
     case LaunchAction::StartFullScreen:
-      form.start_program(kGame, {}, kMinimisedWithFocus);
+      form.start_program(kGame, {}, WindowState::MinimisedWithFocus);
       break;
     case LaunchAction::StartWindowed:
-      form.start_program(kGame, {"W"}, kMinimisedWithFocus);
+      form.start_program(kGame, {"W"}, WindowState::MinimisedWithFocus);
       break;
     case LaunchAction::OpenWebsite:
-      form.open_address("open", kWebsite, kShowNormal);
+      form.open_address("open", kWebsite, WindowState::Normal);
       break;
     case LaunchAction::Quit:
       break;

@@ -6,19 +6,19 @@ namespace zol::menu {
 namespace {
 
 // All eight controls share their top, width and height (twips).
-constexpr int16_t kTop = 6120, kWidth = 1785, kHeight = 390;
+constexpr int32_t kTop = 6120, kWidth = 1785, kHeight = 390;
 
 // Top of the stack first. Each transparent hot zone lies directly above its
 // hidden highlight, so a lit highlight never takes a pointer event.
 constexpr ControlSpec kLayout[] = {
-    {"Image10", 4920, kTop, kWidth, kHeight, nullptr, true},
-    {"Image9", 4920, kTop, kWidth, kHeight, &art::lit_website, false},
-    {"Image8", 6960, kTop, kWidth, kHeight, nullptr, true},
-    {"Image7", 6960, kTop, kWidth, kHeight, &art::lit_raus_hier, false},
-    {"Image4", 2895, kTop, kWidth, kHeight, nullptr, true},
-    {"Image3", 2895, kTop, kWidth, kHeight, &art::lit_fenstermodus, false},
-    {"Image2", 885, kTop, kWidth, kHeight, nullptr, true},
-    {"Image1", 885, kTop, kWidth, kHeight, &art::lit_vollbildmodus, false},
+    {"Image10", {4920, kTop, kWidth, kHeight}, nullptr, nullptr, true},
+    {"Image9", {4920, kTop, kWidth, kHeight}, &art::lit_website, &art::lit_website_2x, false},
+    {"Image8", {6960, kTop, kWidth, kHeight}, nullptr, nullptr, true},
+    {"Image7", {6960, kTop, kWidth, kHeight}, &art::lit_raus_hier, &art::lit_raus_hier_2x, false},
+    {"Image4", {2895, kTop, kWidth, kHeight}, nullptr, nullptr, true},
+    {"Image3", {2895, kTop, kWidth, kHeight}, &art::lit_fenstermodus, &art::lit_fenstermodus_2x, false},
+    {"Image2", {885, kTop, kWidth, kHeight}, nullptr, nullptr, true},
+    {"Image1", {885, kTop, kWidth, kHeight}, &art::lit_vollbildmodus, &art::lit_vollbildmodus_2x, false},
 };
 
 constexpr MenuEntry kEntries[] = {

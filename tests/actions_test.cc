@@ -10,8 +10,8 @@ namespace zol {
 namespace {
 
 void click(ZolForm& form, int x, int y) {
-  form.pointer({PointerEvent::Kind::Press, x, y, 1});
-  form.pointer({PointerEvent::Kind::Release, x, y, 1});
+  form.pointer({PointerEvent::Kind::Press, {x, y}, 1});
+  form.pointer({PointerEvent::Kind::Release, {x, y}, 1});
 }
 
 class ActionsTest : public ::testing::Test {
@@ -30,9 +30,9 @@ TEST_F(ActionsTest, EachButtonMakesExactlyItsRequestThenUnloads) {
     std::vector<std::string> calls;
   };
   const Case cases[] = {
-      {100, {"start_program ZolMain.exe hint=2", "destroy_window"}},
-      {250, {"start_program ZolMain.exe W hint=2", "destroy_window"}},
-      {400, {"open_address open " + std::string(menu::kWebsite) + " show=1", "destroy_window"}},
+      {100, {"start_program ZolMain.exe minimised-with-focus", "destroy_window"}},
+      {250, {"start_program ZolMain.exe W minimised-with-focus", "destroy_window"}},
+      {400, {"open_address open " + std::string(menu::kWebsite) + " normal", "destroy_window"}},
       {500, {"destroy_window"}},
   };
   for (const Case& c : cases) {
@@ -52,8 +52,8 @@ TEST_F(ActionsTest, AFailedStartLeavesTheFormLoadedAndThrowsToTheEntry) {
     EXPECT_THROW(click(form, x, 420), PlatformError);
     EXPECT_TRUE(form.running());
   }
-  EXPECT_EQ(platform.calls_, (std::vector<std::string>{"start_program ZolMain.exe hint=2",
-                                                       "start_program ZolMain.exe W hint=2"}));
+  EXPECT_EQ(platform.calls_, (std::vector<std::string>{"start_program ZolMain.exe minimised-with-focus",
+                                                       "start_program ZolMain.exe W minimised-with-focus"}));
 }
 
 TEST_F(ActionsTest, ClicksOnTheBackgroundAndTheGapsDoNothing) {
@@ -67,7 +67,7 @@ TEST_F(ActionsTest, ClicksOnTheBackgroundAndTheGapsDoNothing) {
 TEST_F(ActionsTest, TheSecondClickOfADoubleClickReachesNothing) {
   click(form, 100, 420);
   click(form, 100, 420);
-  EXPECT_EQ(platform.calls_, (std::vector<std::string>{"start_program ZolMain.exe hint=2",
+  EXPECT_EQ(platform.calls_, (std::vector<std::string>{"start_program ZolMain.exe minimised-with-focus",
                                                        "destroy_window"}));
 }
 

@@ -8,15 +8,27 @@
 
 namespace zol {
 
+inline std::string to_string(WindowState state) {
+  return state == WindowState::Normal ? "normal" : "minimised-with-focus";
+}
+
 class FakePlatform : public Platform {
  public:
+  Screen screen() override {
+    calls_.push_back("screen");
+    return screen_;
+  }
   void create_window(const WindowSpec& spec) override {
     calls_.push_back("create_window");
     window_ = spec;
     icon_sizes_.clear();
     for (const IconImage& icon : spec.icons) icon_sizes_.push_back(icon.size);
   }
-  void present(const Framebuffer& frame, std::span<const Rect> areas) override {
+  void place_window(DeviceRect where) override {
+    calls_.push_back("place_window");
+    placed_.push_back(where);
+  }
+  void present(const Framebuffer& frame, std::span<const DeviceRect> areas) override {
     calls_.push_back("present");
     frame_ = &frame;
     presented_.emplace_back(areas.begin(), areas.end());
@@ -26,20 +38,21 @@ class FakePlatform : public Platform {
   void destroy_window() override { calls_.push_back("destroy_window"); }
   void show_failure(const std::string& text) override { failures_.push_back(text); }
   void start_program(const std::string& program, const std::vector<std::string>& args,
-                     int show_hint) override {
+                     WindowState state) override {
     std::string call = "start_program " + program;
     for (const std::string& arg : args) call += " " + arg;
-    calls_.push_back(call + " hint=" + std::to_string(show_hint));
+    calls_.push_back(call + " " + to_string(state));
     if (!start_failure_.empty()) throw PlatformError(start_failure_);
   }
   void open_address(const std::string& verb, const std::string& address,
-                    int show_command) override {
-    calls_.push_back("open_address " + verb + " " + address + " show=" +
-                     std::to_string(show_command));
+                    WindowState state) override {
+    calls_.push_back("open_address " + verb + " " + address + " " + to_string(state));
   }
 
+  Screen screen_{96, {0, 0, 1920, 1080}};  // what screen() reports
   std::vector<std::string> calls_;
-  std::vector<std::vector<Rect>> presented_;  // one entry per present()
+  std::vector<std::vector<DeviceRect>> presented_;  // one entry per present()
+  std::vector<DeviceRect> placed_;
   std::vector<std::string> failures_;
   std::vector<int> icon_sizes_;
   WindowSpec window_;

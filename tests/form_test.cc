@@ -18,20 +18,23 @@ constexpr char kTopMove[] = "Top_MouseMove", kTopClick[] = "Top_Click",
                kPanelMove[] = "Panel_MouseMove", kFormMove[] = "Form_MouseMove",
                kFormClick[] = "Form_Click";
 
-constexpr int16_t px(int pixels) { return static_cast<int16_t>(pixels * ZolForm::kTwipsPerPixel); }
+// Twips of whole pixels at 96 DPI.
+constexpr TwipsRect px(int x, int y, int w, int h) { return {x * 15, y * 15, w * 15, h * 15}; }
 
 const std::vector<uint8_t> red = test::solid_bmp(20, 10, 0xFF0000);
 const std::vector<uint8_t> blue = test::solid_bmp(20, 10, 0x0000FF);
-const art::Asset red_picture{"red.bmp", red};
-const art::Asset blue_picture{"blue.bmp", blue};
+const std::vector<uint8_t> red_2x = test::solid_bmp(40, 20, 0xFF0000);
+const std::vector<uint8_t> blue_2x = test::solid_bmp(40, 20, 0x0000FF);
+const art::Asset red_picture{"red.bmp", red}, red_picture_2x{"2x/red.bmp", red_2x};
+const art::Asset blue_picture{"blue.bmp", blue}, blue_picture_2x{"2x/blue.bmp", blue_2x};
 
 // Top: a see-through zone over Panel, which lies over Lower; Hidden lies over
 // everything but is hidden. Lower overlaps Panel by ten pixels.
 const ControlSpec kLayout[] = {
-    {"Hidden", px(0), px(0), px(640), px(480), nullptr, false},
-    {"Top", px(100), px(200), px(20), px(10), nullptr, true},
-    {"Panel", px(100), px(200), px(20), px(10), &red_picture, false},
-    {"Lower", px(110), px(200), px(20), px(10), &blue_picture, true},
+    {"Hidden", px(0, 0, 640, 480), nullptr, nullptr, false},
+    {"Top", px(100, 200, 20, 10), nullptr, nullptr, true},
+    {"Panel", px(100, 200, 20, 10), &red_picture, &red_picture_2x, false},
+    {"Lower", px(110, 200, 20, 10), &blue_picture, &blue_picture_2x, true},
 };
 const DispatchRow kDispatch[] = {
     {"Top", FormEvent::MouseMove, record<kTopMove>},
@@ -41,10 +44,10 @@ const DispatchRow kDispatch[] = {
     {kFormTarget, FormEvent::Click, record<kFormClick>},
 };
 
-PointerEvent move(int x, int y) { return {PointerEvent::Kind::Move, x, y, 0}; }
-PointerEvent press(int x, int y, int button = 1) { return {PointerEvent::Kind::Press, x, y, button}; }
+PointerEvent move(int x, int y) { return {PointerEvent::Kind::Move, {x, y}, 0}; }
+PointerEvent press(int x, int y, int button = 1) { return {PointerEvent::Kind::Press, {x, y}, button}; }
 PointerEvent release(int x, int y, int button = 1) {
-  return {PointerEvent::Kind::Release, x, y, button};
+  return {PointerEvent::Kind::Release, {x, y}, button};
 }
 
 class FormTest : public ::testing::Test {
@@ -68,10 +71,11 @@ TEST_F(FormTest, ShowComposesTheWholeFrameBeforeMapping) {
   FakePlatform fresh;
   ZolForm other(fresh, kLayout, kDispatch);
   other.show();
-  EXPECT_EQ(fresh.calls_, (std::vector<std::string>{"create_window", "present", "show_window"}));
-  EXPECT_EQ(fresh.presented_[0], (std::vector<Rect>{{0, 0, 640, 480}}));
-  EXPECT_EQ(fresh.window_.width, 640);
-  EXPECT_EQ(fresh.window_.height, 480);
+  EXPECT_EQ(fresh.calls_,
+            (std::vector<std::string>{"screen", "create_window", "present", "show_window"}));
+  EXPECT_EQ(fresh.presented_[0], (std::vector<DeviceRect>{{0, 0, 640, 480}}));
+  EXPECT_EQ(fresh.window_.where, (DeviceRect{640, 300, 640, 480}));  // centred on 1920 x 1080
+  EXPECT_EQ(fresh.window_.dpi, 96);
   EXPECT_EQ(fresh.window_.title, "Orvenna");
   EXPECT_EQ(fresh.icon_sizes_, (std::vector<int>{48, 32, 24, 16}));
 }
@@ -127,7 +131,7 @@ TEST_F(FormTest, ClickIsPressAndReleaseOfThePrimaryButtonOnOneTarget) {
     called.clear();
     form.pointer(c.down);
     form.pointer(c.up);
-    EXPECT_EQ(called, c.expected) << "press at " << c.down.x << "," << c.down.y;
+    EXPECT_EQ(called, c.expected) << "press at " << c.down.at.x << "," << c.down.at.y;
   }
 }
 
@@ -146,11 +150,11 @@ TEST_F(FormTest, AVisibilityChangeRepaintsExactlyThatRectangle) {
   form.set_visible("Panel", true);
   form.idle();
   ASSERT_EQ(platform.presented_.size(), 1u);
-  EXPECT_EQ(platform.presented_[0], (std::vector<Rect>{{100, 200, 20, 10}}));
+  EXPECT_EQ(platform.presented_[0], (std::vector<DeviceRect>{{100, 200, 20, 10}}));
 
   form.set_visible("Panel", false);
   form.idle();
-  EXPECT_EQ(platform.presented_.back(), (std::vector<Rect>{{100, 200, 20, 10}}));
+  EXPECT_EQ(platform.presented_.back(), (std::vector<DeviceRect>{{100, 200, 20, 10}}));
   for (int x = 100; x < 110; ++x) EXPECT_EQ(pixel(x, 205), background(x, 205));
   EXPECT_EQ(pixel(115, 205), 0x0000FFu);  // Lower again beneath
 
@@ -175,11 +179,14 @@ TEST_F(FormTest, CloseRequestUnloadsAndNothingReachesAProcedureAfter) {
 
 TEST(FormLoadTest, RejectsTablesThatCanNotHold) {
   FakePlatform platform;
-  const ControlSpec half_pixel[] = {{"Odd", 7, 0, px(1), px(1), nullptr, true}};
+  // A picture must lie on whole pixels of its artwork; a bare zone may lie anywhere.
+  const ControlSpec half_pixel[] = {{"Odd", {7, 0, 300, 150}, &red_picture, &red_picture_2x, true}};
   EXPECT_THROW(ZolForm(platform, half_pixel, {}), std::logic_error);
+  const ControlSpec bare_zone[] = {{"Zone", {7, 0, 13, 8}, nullptr, nullptr, true}};
+  EXPECT_NO_THROW(ZolForm(platform, bare_zone, {}));
   const DispatchRow unknown[] = {{"Nobody", FormEvent::Click, record<kTopClick>}};
   EXPECT_THROW(ZolForm(platform, kLayout, unknown), std::logic_error);
-  const ControlSpec wrong_size[] = {{"Big", 0, 0, px(21), px(10), &red_picture, true}};
+  const ControlSpec wrong_size[] = {{"Big", px(0, 0, 21, 10), &red_picture, &red_picture_2x, true}};
   try {
     ZolForm form(platform, wrong_size, {});
     FAIL() << "a picture of the wrong size was accepted";

@@ -10,7 +10,7 @@ namespace {
 
 using menu::entries;
 
-PointerEvent move(int x, int y) { return {PointerEvent::Kind::Move, x, y, 0}; }
+PointerEvent move(int x, int y) { return {PointerEvent::Kind::Move, {x, y}, 0}; }
 
 class HoverTest : public ::testing::Test {
  protected:
@@ -96,20 +96,20 @@ TEST_F(HoverTest, LightingRepaintsOnlyTheButtonAndOnlyOnce) {
   form.idle();
   form.pointer(move(177, 433));
   form.idle();
-  ASSERT_EQ(platform.presented_, (std::vector<std::vector<Rect>>{{{59, 408, 119, 26}}}));
+  ASSERT_EQ(platform.presented_, (std::vector<std::vector<DeviceRect>>{{{59, 408, 119, 26}}}));
 
   const Image lit_picture = decode_bmp(art::lit_vollbildmodus.bytes, "", 119, 26);
-  const Rect button{59, 408, 119, 26};
+  const DeviceRect button{59, 408, 119, 26};
   for (int y = 0; y < 480; ++y)
     for (int x = 0; x < 640; ++x) {
       const uint32_t shown = form.frame().pixels[y * 640 + x];
-      const uint32_t want = button.contains(x, y) ? lit_picture.at(x - 59, y - 408) : unlit[y * 640 + x];
+      const uint32_t want = button.contains({x, y}) ? lit_picture.at(x - 59, y - 408) : unlit[y * 640 + x];
       ASSERT_EQ(shown, want) << "at " << x << "," << y;
     }
 
   form.pointer(move(20, 420));
   form.idle();
-  EXPECT_EQ(platform.presented_.back(), (std::vector<Rect>{button}));
+  EXPECT_EQ(platform.presented_.back(), (std::vector<DeviceRect>{button}));
   EXPECT_EQ(form.frame().pixels, unlit);
 }
 

@@ -34,7 +34,7 @@ std::string utf8(const fs::path& path) {
 
 std::string start_failure(const std::string& program) {
   try {
-    make_platform()->start_program(program, {}, 2);
+    make_platform()->start_program(program, {}, WindowState::MinimisedWithFocus);
   } catch (const PlatformError& e) {
     return e.what();
   }
@@ -84,7 +84,8 @@ TEST_F(Win32StartTest, AProgramThatCanNotStartIsReportedWithItsReason) {
 TEST_F(Win32StartTest, StartsTheProgramBesideWithItsArgumentsQuoted) {
   fs::copy_file(ZOL_FAKE_GAME, make("ZolTestGame.exe"));
   const fs::path record = make("game.record");
-  make_platform()->start_program("ZolTestGame.exe", {"W", "zwei Wörter", "say \"hi\"", "end\\"}, 7);
+  make_platform()->start_program("ZolTestGame.exe", {"W", "zwei Wörter", "say \"hi\"", "end\\"},
+                                  WindowState::MinimisedWithFocus);
 
   std::string text;
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(20);
@@ -95,7 +96,7 @@ TEST_F(Win32StartTest, StartsTheProgramBesideWithItsArgumentsQuoted) {
     text = in.str();
   }
   EXPECT_EQ(text, "command=ZolTestGame.exe W \"zwei Wörter\" \"say \\\"hi\\\"\" end\\\n"
-                  "directory=" + utf8(own_dir()) + "\nshow=7\n");
+                  "directory=" + utf8(own_dir()) + "\nshow=2\n");
 }
 
 }  // namespace

@@ -12,6 +12,9 @@ include(GoogleTest)
 
 set(unit_tests
   tests/form_test.cc
+  tests/form_scale_test.cc
+  tests/scale_test.cc
+  tests/resample_test.cc
   tests/image_test.cc
   tests/art_test.cc
   tests/hover_test.cc
@@ -19,7 +22,7 @@ set(unit_tests
 if(WIN32)
   set(platform_tests "")
 else()
-  set(platform_tests tests/spawn_posix_test.cc tests/pixel_format_test.cc)
+  set(platform_tests tests/spawn_posix_test.cc tests/x11_dpi_test.cc tests/pixel_format_test.cc)
 endif()
 
 # One test-support library: the test pictures everywhere; where the real

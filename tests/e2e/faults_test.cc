@@ -35,7 +35,7 @@ namespace fs = std::filesystem;
 
 constexpr int kLeft = (1024 - 640) / 2, kTop = (768 - 480) / 2;
 // The four buttons in window coordinates, left to right.
-constexpr Rect kButtons[] = {
+constexpr DeviceRect kButtons[] = {
     {59, 408, 119, 26}, {193, 408, 119, 26}, {328, 408, 119, 26}, {464, 408, 119, 26}};
 
 size_t lines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
@@ -88,7 +88,7 @@ class Observer {
   // The areas drawn on `window` since the last call, in its coordinates.
   // Sound once the drawing is known to have happened: the server queues the
   // event before it answers any later request.
-  std::vector<Rect> drawn(unsigned long window) {
+  std::vector<DeviceRect> drawn(unsigned long window) {
     XSync(d_, False);
     while (XPending(d_)) {
       XEvent e;
@@ -103,10 +103,10 @@ class Observer {
  private:
   Display* d_;
   int damage_event_ = 0;
-  std::map<unsigned long, std::vector<Rect>> drawn_;
+  std::map<unsigned long, std::vector<DeviceRect>> drawn_;
 };
 
-std::string describe(const std::vector<Rect>& areas) {
+std::string describe(const std::vector<DeviceRect>& areas) {
   std::ostringstream out;
   out << areas.size() << " areas:";
   for (size_t i = 0; i < areas.size() && i < 8; ++i)
@@ -173,7 +173,7 @@ TEST_F(FaultsTest, InputWhileTheMessageIsUpReachesNoProcedure) {
   observer.watch(window_);
   observer.watch(message);
 
-  for (const Rect& b : kButtons) {
+  for (const DeviceRect& b : kButtons) {
     observer.burst(200, kLeft + b.x + 5, kTop + b.y + 5, kLeft + b.x + 100, kTop + b.y + 20);
     observer.click();
   }
@@ -190,7 +190,7 @@ TEST_F(FaultsTest, InputWhileTheMessageIsUpReachesNoProcedure) {
     if (!lit) usleep(10000);
   }
   ASSERT_TRUE(lit) << "the message's button did not light";
-  const std::vector<Rect> drawn = observer.drawn(window_);
+  const std::vector<DeviceRect> drawn = observer.drawn(window_);
   EXPECT_TRUE(drawn.empty()) << "the menu repainted " << describe(drawn);
   EXPECT_EQ(x_.wait_for_window("Orvenna"), window_) << "the menu was closed";
 
@@ -204,7 +204,7 @@ TEST_F(FaultsTest, ABurstOfMovesCostsNoMemoryAndRepaintsOnlyOnAChange) {
   ASSERT_NO_FATAL_FAILURE(start_menu());
   Observer observer(x_.display());
   observer.watch(window_);
-  const Rect button = kButtons[0];
+  const DeviceRect button = kButtons[0];
   const int x0 = kLeft + button.x + 10, x1 = kLeft + button.x + 100, y = kTop + button.y + 13;
   const int bg_x0 = kLeft + 320, bg_y0 = kTop + 300, bg_x1 = kLeft + 20, bg_y1 = kTop + 20;
   const Image lit = with_highlight(art::lit_vollbildmodus, button.x);
@@ -230,8 +230,8 @@ TEST_F(FaultsTest, ABurstOfMovesCostsNoMemoryAndRepaintsOnlyOnAChange) {
     observer.move(p.probe_x, p.probe_y);
     // Events are handled in order: the probe showing means the burst is through.
     ASSERT_TRUE(x_.wait_for_pixels(kLeft, kTop, p.shown, 60)) << p.name << ": no longer responds";
-    const std::vector<Rect> drawn = observer.drawn(window_);
-    EXPECT_TRUE(drawn == std::vector<Rect>{button})
+    const std::vector<DeviceRect> drawn = observer.drawn(window_);
+    EXPECT_TRUE(drawn == std::vector<DeviceRect>{button})
         << p.name << ": repainted " << describe(drawn) << ", expected " << describe({button});
   }
 
@@ -242,12 +242,12 @@ TEST_F(FaultsTest, ABurstOfMovesCostsNoMemoryAndRepaintsOnlyOnAChange) {
     for (const Phase& p : phases) {
       observer.burst(1000, p.from_x, p.from_y, p.to_x, p.to_y);
       observer.move(p.probe_x, p.probe_y);
-      std::vector<Rect> drawn;
+      std::vector<DeviceRect> drawn;
       for (int i = 0; i < 2000 && drawn.empty(); ++i) {
         drawn = observer.drawn(window_);
         if (drawn.empty()) usleep(5000);
       }
-      ASSERT_TRUE(drawn == std::vector<Rect>{button})
+      ASSERT_TRUE(drawn == std::vector<DeviceRect>{button})
           << p.name << ", step " << step << ": repainted " << describe(drawn);
     }
   // A sanitizer's allocator holds freed memory back on purpose: there the

@@ -1,0 +1,163 @@
+// The menu drawn at other DPIs: its pictures at the device size, and a DPI
+// change while it is open.
+
+#include <gtest/gtest.h>
+
+#include "host/scale.h"
+#include "menu/menu.h"
+#include "tests/fake_platform.h"
+
+namespace zol {
+namespace {
+
+PointerEvent move(int x, int y) { return {PointerEvent::Kind::Move, {x, y}, 0}; }
+
+// The art set the menu scales from, decoded here.
+struct SourceArt {
+  int scale = art::has_2x() ? 2 : 1;
+  Image background = scale == 2 ? decode_bmp(art::background_2x.bytes, "", 1280, 960)
+                                : decode_bmp(art::background.bytes, "", 640, 480);
+  Image lit(const ControlSpec& c) const {
+    const art::Asset& a = scale == 2 ? *c.picture_2x : *c.picture;
+    return decode_bmp(a.bytes, a.file, c.rect.w / 15 * scale, c.rect.h / 15 * scale);
+  }
+};
+
+const ControlSpec& spec(std::string_view name) {
+  for (const ControlSpec& c : menu::layout())
+    if (c.name == name) return c;
+  throw std::logic_error("no control " + std::string(name));
+}
+
+class FormScaleTest : public ::testing::Test {
+ protected:
+  void show_at(int dpi) {
+    platform.screen_ = {dpi, {0, 0, 3840, 2160}};
+    form.show();
+    ASSERT_EQ(form.dpi(), dpi);
+  }
+  uint32_t pixel(int x, int y) const { return form.frame().pixels[y * form.frame().width + x]; }
+
+  FakePlatform platform;
+  ZolForm form{platform, menu::layout(), menu::dispatch()};
+};
+
+TEST_F(FormScaleTest, TheWindowIsTheClientAreaAtTheDpiCentredOnTheMonitor) {
+  show_at(144);
+  EXPECT_EQ(platform.window_.where, (DeviceRect{1440, 720, 960, 720}));
+  EXPECT_EQ(platform.window_.dpi, 144);
+  EXPECT_EQ(form.frame().width, 960);
+  EXPECT_EQ(form.frame().height, 720);
+  EXPECT_EQ(platform.presented_[0], (std::vector<DeviceRect>{{0, 0, 960, 720}}));
+}
+
+// At 192 DPI the window shows the 2x set as it is, or the 1x set with each
+// pixel doubled when the build has no 2x set.
+TEST_F(FormScaleTest, AtTwiceTheDpiThePicturesAreExact) {
+  show_at(192);
+  const SourceArt art;
+  const int repeat = 2 / art.scale;
+  for (int y = 0; y < 960; ++y)
+    for (int x = 0; x < 1280; ++x)
+      ASSERT_EQ(pixel(x, y), art.background.at(x / repeat, y / repeat)) << x << "," << y;
+  for (const auto& entry : menu::entries()) {
+    const ImageControl& c = form.control(entry.highlight);
+    const Image lit = art.lit(spec(entry.highlight));
+    for (int y = 0; y < c.rect.h; ++y)
+      for (int x = 0; x < c.rect.w; ++x)
+        ASSERT_EQ(c.picture->at(x, y), lit.at(x / repeat, y / repeat)) << entry.label;
+  }
+}
+
+// A lit picture is the lit button pasted into the source background and
+// averaged over the control's device pixels: wherever a device pixel covers
+// no source pixel of the face, lit and unlit show the same.
+TEST_F(FormScaleTest, LitAndUnlitAgreeOutsideTheFace) {
+  for (int dpi : {120, 144, 168}) {
+    FakePlatform fresh;
+    fresh.screen_ = {dpi, {0, 0, 3840, 2160}};
+    ZolForm menu(fresh, menu::layout(), menu::dispatch());
+    menu.show();
+    const SourceArt art;
+    const int w = menu.frame().width, src_w = art.background.width;
+    for (const auto& entry : menu::entries()) {
+      const ControlSpec& s = spec(entry.highlight);
+      const Image lit = art.lit(s);
+      const int ax = s.rect.x / 15 * art.scale, ay = s.rect.y / 15 * art.scale;
+      const ImageControl& c = menu.control(entry.highlight);
+      int differ = 0;
+      for (int y = 0; y < c.rect.h; ++y)
+        for (int x = 0; x < c.rect.w; ++x) {
+          const int dx = c.rect.x + x, dy = c.rect.y + y;
+          bool face = false;  // the source pixels it covers, any lit one unlike the background
+          for (int sy = dy * src_w / w; sy * w < (dy + 1) * src_w; ++sy)
+            for (int sx = dx * src_w / w; sx * w < (dx + 1) * src_w; ++sx) {
+              const bool inside = sx >= ax && sx < ax + lit.width && sy >= ay && sy < ay + lit.height;
+              face |= inside && lit.at(sx - ax, sy - ay) != art.background.at(sx, sy);
+            }
+          const uint32_t unlit = menu.frame().pixels[dy * w + dx];
+          if (!face) {
+            ASSERT_EQ(c.picture->at(x, y), unlit)
+                << dpi << " DPI, " << entry.label << " at " << x << "," << y;
+          }
+          differ += c.picture->at(x, y) != unlit;
+        }
+      EXPECT_GT(differ, 0) << dpi << " DPI " << entry.label << " shows no face";
+    }
+  }
+}
+
+TEST_F(FormScaleTest, ADpiChangeRebuildsTheFrameAtTheNewSize) {
+  show_at(96);
+  form.pointer(move(100, 420));  // lights the first button
+  form.idle();
+  platform.calls_.clear();
+  platform.presented_.clear();
+
+  form.dpi_changed(144, {100, 50, 900, 700});
+  EXPECT_EQ(platform.calls_, (std::vector<std::string>{"place_window", "present"}));
+  EXPECT_EQ(platform.placed_, (std::vector<DeviceRect>{{100, 50, 960, 720}}));
+  EXPECT_EQ(platform.presented_[0], (std::vector<DeviceRect>{{0, 0, 960, 720}}));
+  EXPECT_EQ(form.dpi(), 144);
+  EXPECT_EQ(form.frame().width, 960);
+  EXPECT_EQ(form.frame().pixels.size(), 960u * 720);
+  // Still lit, at its new place; the pointer now routes by the new geometry.
+  const ImageControl& lit = form.control("Image1");
+  EXPECT_EQ(lit.rect, (DeviceRect{88, 612, 179, 39}));
+  EXPECT_EQ(pixel(88, 630), lit.picture->at(0, 18));
+  form.pointer(move(87, 630));
+  EXPECT_FALSE(lit.visible);
+  form.pointer(move(88, 630));
+  EXPECT_TRUE(lit.visible);
+
+  form.dpi_changed(96, {0, 0, 640, 480});  // and back: today's pixels again
+  form.pointer(move(5, 5));
+  form.idle();
+  EXPECT_EQ(form.frame().pixels, decode_bmp(art::background.bytes, "", 640, 480).pixels);
+}
+
+TEST_F(FormScaleTest, TheSizeAtADpiIsTheOneADpiChangeMakes) {
+  show_at(96);
+  struct Case {
+    int dpi;
+    DeviceSize size;
+  };
+  const Case cases[] = {{96, {640, 480}}, {100, {640, 480}}, {144, {960, 720}},
+                        {150, {960, 720}}, {192, {1280, 960}}, {288, {1920, 1440}}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(form.window_size_at(c.dpi), c.size) << c.dpi;
+    form.dpi_changed(c.dpi, {0, 0, 1, 1});
+    EXPECT_EQ(platform.placed_.back().size(), c.size) << c.dpi;
+  }
+}
+
+TEST_F(FormScaleTest, NoDpiChangeReachesAnUnloadedForm) {
+  show_at(96);
+  form.unload();
+  platform.calls_.clear();
+  form.dpi_changed(192, {0, 0, 1280, 960});
+  EXPECT_TRUE(platform.calls_.empty());
+}
+
+}  // namespace
+}  // namespace zol
