@@ -41,15 +41,29 @@ PixelConverter::PixelConverter(const PixelLayout& layout) : bytes_(layout.bits_p
   fill(blue_, layout.blue_mask);
 }
 
-void PixelConverter::convert(const uint32_t* pixels, int width, int x, int y, int w, int h,
-                             uint8_t* out, size_t stride) const {
+// One loop per pixel size, so that the compiler knows the size.
+template <int kBytes>
+void convert_rows(const PixelConverter& c, const uint32_t* pixels, int width, int x, int y, int w,
+                  int h, uint8_t* out, size_t stride) {
   for (int row = 0; row < h; ++row) {
     const uint32_t* from = pixels + static_cast<size_t>(y + row) * width + x;
     uint8_t* to = out + static_cast<size_t>(row) * stride;
-    for (int col = 0; col < w; ++col) {
-      const uint32_t p = pixel(from[col]);
-      for (int b = 0; b < bytes_; ++b) *to++ = static_cast<uint8_t>(p >> (8 * b));
+    for (int col = 0; col < w; ++col, to += kBytes) {
+      const uint32_t p = c.pixel(from[col]);
+      for (int b = 0; b < kBytes; ++b) to[b] = static_cast<uint8_t>(p >> (8 * b));
     }
+  }
+}
+
+void PixelConverter::convert(const uint32_t* pixels, int width, int x, int y, int w, int h,
+                             uint8_t* out, size_t stride) const {
+  switch (bytes_) {
+    case 2:
+      return convert_rows<2>(*this, pixels, width, x, y, w, h, out, stride);
+    case 3:
+      return convert_rows<3>(*this, pixels, width, x, y, w, h, out, stride);
+    default:
+      return convert_rows<4>(*this, pixels, width, x, y, w, h, out, stride);
   }
 }
 

@@ -121,7 +121,11 @@ pid_t XSession::start(const std::string& program, const std::vector<std::string>
   argv.insert(argv.end(), args.begin(), args.end());
   const std::string log = output_dir() + "/" + fs::path(program).filename().string();
   std::vector<std::string> environment = environment_with(display_, path);
-  environment.insert(environment.end(), env.begin(), env.end());
+  for (const std::string& entry : env) {
+    const std::string name = entry.substr(0, entry.find('=') + 1);
+    std::erase_if(environment, [&](const std::string& e) { return e.starts_with(name); });
+    environment.push_back(entry);
+  }
   const pid_t pid = spawn_logged(argv, environment, dir, log, streams);
   children_.push_back(pid);
   logs_[pid] = log;

@@ -35,8 +35,9 @@ class XSession {
   const std::string& display() const { return display_; }
 
   // Starts `program` with `args` in `dir` (or here), with DISPLAY set,
-  // PATH set to `path` when given and `env` ("NAME=value") added. Output
-  // goes to files in the test dir, unless `streams` says otherwise.
+  // PATH set to `path` when given and `env` ("NAME=value") in place of
+  // what the test's own environment says. Output goes to files in the
+  // test dir, unless `streams` says otherwise.
   pid_t start(const std::string& program, const std::vector<std::string>& args = {},
               const std::string& dir = "", const std::string& path = "",
               const std::vector<std::string>& env = {}, const Streams& streams = {});
