@@ -27,6 +27,7 @@ test:
 screenshot: build
 	@tools/install-deps screenshot
 	tools/screenshot $(BUILD)/zol docs/screenshot.png
+	tools/screenshot $(BUILD)/zol docs/screenshot@2x.png 192
 
 # Debian's Pillow belongs to the system's Python, whatever else is first on PATH.
 art:
@@ -54,7 +55,7 @@ WIN_CONFIGURE = cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=tools/mingw-w6
 
 .PHONY: windows test-windows
 windows:
-	@tools/install-deps windows
+	@tools/install-deps cross
 	@$(WIN_CONFIGURE)
 	@cmake --build $(WIN_BUILD) -j $(JOBS) --target zol
 
@@ -94,3 +95,17 @@ fuzz:
 	@cmake -S tests/fuzz -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	tests/fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# Releases: both archives and their checksums in dist/, built from a clean
+# configure in $(DIST_BUILD); the same bytes from every build of a commit.
+# test-dist builds them twice from two clones of HEAD and compares.
+DIST_BUILD ?= build-dist
+
+.PHONY: dist test-dist
+dist:
+	@tools/install-deps dist
+	tools/dist $(DIST_BUILD) dist $(JOBS)
+
+test-dist:
+	@tools/install-deps dist
+	tests/dist/run $(JOBS)

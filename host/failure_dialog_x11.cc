@@ -21,7 +21,7 @@ namespace {
 
 // At 96 DPI; the dialog scales them, and its font, by the menu's factor.
 constexpr int kPad = 16, kWrapWidth = 360, kMinWidth = 220, kButtonW = 88, kButtonH = 28;
-constexpr int kFontPoints = 10;
+constexpr int kFontPoints = 10, kLeading = 2;
 
 int scaled(int pixels, int dpi) { return pixels * dpi / kBaseDpi; }
 
@@ -101,7 +101,8 @@ class Painter {
       : display_(d),
         window_(w),
         visual_(DefaultVisual(d, DefaultScreen(d))),
-        lib_(few_colours(visual_) ? nullptr : XftLibrary::load()) {
+        lib_(few_colours(visual_) ? nullptr : XftLibrary::load()),
+        leading_(scaled(kLeading, dpi)) {
     const int screen = DefaultScreen(d);
     colormap_ = DefaultColormap(d, screen);
     gc_ = XCreateGC(d, w, 0, nullptr);
@@ -148,9 +149,10 @@ class Painter {
 
   unsigned long pixel(Colour c) const { return colours_[c].pixel; }
   int ascent() const { return xft_ ? xft_->ascent : core_ ? core_->ascent : 10; }
-  int line_height() const {
-    return xft_ ? xft_->height + 2 : core_ ? core_->ascent + core_->descent + 2 : 14;
+  int text_height() const {
+    return xft_ ? xft_->height : core_ ? core_->ascent + core_->descent : 12;
   }
+  int line_height() const { return text_height() + leading_; }
 
   int width(const std::string& s) const {
     if (xft_) {
@@ -191,6 +193,7 @@ class Painter {
   Window window_;
   Visual* visual_;
   const XftLibrary* lib_;
+  int leading_;
   Colormap colormap_;
   GC gc_;
   XftFont* xft_ = nullptr;
@@ -329,7 +332,7 @@ void Dialog::paint_button() {
   p.fill(button_, down_ && lit_ ? kButtonDown : lit_ ? kButtonLit : kButton);
   p.frame(button_, lit_ ? kEdgeLit : kEdge);
   const std::string label = "OK";
-  int lh = p.line_height() - 2;
+  int lh = p.text_height();
   p.text(button_.x + (button_.w - p.width(label)) / 2,
          button_.y + (button_.h - lh) / 2 + p.ascent(), label);
 }

@@ -5,13 +5,6 @@ enable_language(RC)
 add_library(zol_platform STATIC host/platform_win32.cc)
 target_link_libraries(zol_platform PUBLIC zol_core PRIVATE user32 gdi32)
 
-# The version text is the major and the two-digit minor: 1.0 reads "1.00".
-string(LENGTH "${PROJECT_VERSION_MINOR}" minor_digits)
-if(minor_digits LESS 2)
-  set(ZOL_VERSION_TEXT "${PROJECT_VERSION_MAJOR}.0${PROJECT_VERSION_MINOR}")
-else()
-  set(ZOL_VERSION_TEXT "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}")
-endif()
 set(ZOL_ICON_FILE ${CMAKE_SOURCE_DIR}/art/zol.ico)
 configure_file(host/zol.rc.in generated/zol.rc @ONLY)
 set(resources ${CMAKE_BINARY_DIR}/generated/zol.rc)
@@ -21,5 +14,7 @@ set_source_files_properties(${resources} PROPERTIES OBJECT_DEPENDS ${ZOL_ICON_FI
 add_executable(zol WIN32 host/main.cc ${resources})
 set_target_properties(zol PROPERTIES OUTPUT_NAME Zol)
 target_link_libraries(zol PRIVATE zol_platform)
-target_link_options(zol PRIVATE -static)
+# No time stamp in the file (the resources carry none either), and no
+# symbols: the same bytes from every build of one commit.
+target_link_options(zol PRIVATE -static -s -Wl,--no-insert-timestamp)
 install(TARGETS zol)

@@ -17,6 +17,7 @@ set(unit_tests
   tests/resample_test.cc
   tests/image_test.cc
   tests/art_test.cc
+  art/check/checks.cc
   tests/hover_test.cc
   tests/actions_test.cc)
 if(WIN32)
@@ -59,25 +60,35 @@ if(NOT WIN32)
   target_sources(zol_tests PRIVATE
     tests/e2e/window_test.cc
     tests/e2e/menu_test.cc
+    tests/e2e/hidpi_test.cc
     tests/e2e/actions_test.cc
     tests/e2e/faults_test.cc
     tests/e2e/game_dir_test.cc
     tests/e2e/visual_test.cc
     tests/e2e/started_test.cc
+    tests/e2e/art_folder.cc
+    tests/e2e/art_check_test.cc
     tests/e2e/binary_under_test.cc)
   target_link_libraries(zol_tests PRIVATE X11::Xtst X11::Xdamage)
   # Preloaded into the menu by a test, to have the server reject a request.
   add_library(zol_x_error_injector SHARED tests/e2e/x_error_injector.cc)
   target_link_libraries(zol_x_error_injector PRIVATE X11::X11 ${CMAKE_DL_LIBS})
   target_compile_definitions(zol_tests PRIVATE ZOL_BINARY="$<TARGET_FILE:zol>"
+    ZOL_ART_CHECK="$<TARGET_FILE:zol_art_check>"
     ZOL_X_ERROR_INJECTOR="$<TARGET_FILE:zol_x_error_injector>")
-  add_dependencies(zol_tests zol zol_x_error_injector)
+  add_dependencies(zol_tests zol zol_art_check zol_x_error_injector)
   # valgrind can't run what a sanitizer instruments.
   if(ZOL_SANITIZE)
     target_compile_definitions(zol_tests PRIVATE ZOL_SANITIZED)
   else()
     target_sources(zol_tests PRIVATE tests/e2e/valgrind_test.cc)
   endif()
+endif()
+
+# The release binary as the loader sees it. A sanitizer or Debug build is
+# not what ships, and is not hardened the same way.
+if(NOT WIN32 AND NOT ZOL_SANITIZE AND NOT CMAKE_BUILD_TYPE STREQUAL "Debug")
+  target_sources(zol_tests PRIVATE tests/linux/elf_file.cc tests/linux/binary_test.cc)
 endif()
 
 # Windows: the platform's own tests run here under wine, beside a stand-in

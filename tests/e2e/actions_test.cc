@@ -143,7 +143,7 @@ TEST_P(UnstartableGameTest, GivesOneMessageThenTheEnd) {
   x_.click(kLeft + kQuit, kTop + 420);             // would quit
   EXPECT_FALSE(x_.wait_exit(zol_, 0.3).has_value()) << "ended before dismissal";
   // Its bottom rows, where a light would show: only the clicked one is lit.
-  Image buttons = with_highlight(art::lit_vollbildmodus, 59);
+  Image buttons = with_highlight(menu_buttons()[0]);
   buttons.pixels.erase(buttons.pixels.begin(), buttons.pixels.begin() + 380 * 640);
   buttons.height = 100;
   EXPECT_TRUE(same_pixels(x_.grab(kLeft, kTop + 380, 640, 100), buttons, "menu-behind-message"));

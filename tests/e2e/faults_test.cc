@@ -34,9 +34,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kLeft = (1024 - 640) / 2, kTop = (768 - 480) / 2;
-// The four buttons in window coordinates, left to right.
-constexpr DeviceRect kButtons[] = {
-    {59, 408, 119, 26}, {193, 408, 119, 26}, {328, 408, 119, 26}, {464, 408, 119, 26}};
 
 size_t lines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
 
@@ -173,7 +170,8 @@ TEST_F(FaultsTest, InputWhileTheMessageIsUpReachesNoProcedure) {
   observer.watch(window_);
   observer.watch(message);
 
-  for (const DeviceRect& b : kButtons) {
+  for (const MenuButton& button : menu_buttons()) {
+    const DeviceRect b = button.rect;
     observer.burst(200, kLeft + b.x + 5, kTop + b.y + 5, kLeft + b.x + 100, kTop + b.y + 20);
     observer.click();
   }
@@ -204,10 +202,10 @@ TEST_F(FaultsTest, ABurstOfMovesCostsNoMemoryAndRepaintsOnlyOnAChange) {
   ASSERT_NO_FATAL_FAILURE(start_menu());
   Observer observer(x_.display());
   observer.watch(window_);
-  const DeviceRect button = kButtons[0];
+  const DeviceRect button = menu_buttons()[0].rect;
   const int x0 = kLeft + button.x + 10, x1 = kLeft + button.x + 100, y = kTop + button.y + 13;
   const int bg_x0 = kLeft + 320, bg_y0 = kTop + 300, bg_x1 = kLeft + 20, bg_y1 = kTop + 20;
-  const Image lit = with_highlight(art::lit_vollbildmodus, button.x);
+  const Image lit = with_highlight(menu_buttons()[0]);
   observer.move(x0, y);
   ASSERT_TRUE(x_.wait_for_pixels(kLeft, kTop, lit, 20));
   observer.drawn(window_);

@@ -29,8 +29,8 @@ class MenuHoverTest : public MenuTest, public ::testing::WithParamInterface<Menu
 
 TEST_P(MenuHoverTest, ShowsExactlyItsHighlightAndOffAgainTheBackground) {
   const MenuButton& b = GetParam();
-  x_.move_pointer(kLeft + b.left + 60, kTop + 420);
-  const Image expected = with_highlight(*b.lit, b.left);
+  x_.move_pointer(kLeft + b.centre().x, kTop + b.centre().y);
+  const Image expected = with_highlight(b);
   x_.wait_for_pixels(kLeft, kTop, expected);
   EXPECT_TRUE(same_pixels(x_.grab_window(window_), expected, b.name));
 
@@ -39,14 +39,15 @@ TEST_P(MenuHoverTest, ShowsExactlyItsHighlightAndOffAgainTheBackground) {
   EXPECT_TRUE(same_pixels(x_.grab_window(window_), background(), std::string(b.name) + "-off"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Buttons, MenuHoverTest, ::testing::ValuesIn(kMenuButtons),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Buttons, MenuHoverTest, ::testing::ValuesIn(menu_buttons()),
+                         [](const auto& info) { return info.param.name; });
 
 TEST_F(MenuTest, AMoveWithTheButtonHeldLightsLikeAnyOther) {
   x_.move_pointer(kLeft + 320, kTop + 300);
   x_.xdotool({"mousedown", "3"});
-  x_.move_pointer(kLeft + 250, kTop + 420);
-  const Image expected = with_highlight(art::lit_fenstermodus, 193);
+  const MenuButton& fenstermodus = menu_buttons()[1];
+  x_.move_pointer(kLeft + fenstermodus.centre().x, kTop + fenstermodus.centre().y);
+  const Image expected = with_highlight(fenstermodus);
   EXPECT_TRUE(x_.wait_for_pixels(kLeft, kTop, expected));
   x_.move_pointer(kLeft + 320, kTop + 300);
   EXPECT_TRUE(x_.wait_for_pixels(kLeft, kTop, background()));

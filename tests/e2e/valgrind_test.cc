@@ -22,10 +22,10 @@ TEST(ValgrindTest, HoverThenQuitShowsNoErrorAndLosesNothing) {
   ASSERT_TRUE(x.wait_for_pixels(kLeft, kTop, background(), 30));
 
   // Over each button until it lights, and off again, then a click on "RAUS HIER!".
-  for (const MenuButton& b : kMenuButtons) {
-    x.move_pointer(kLeft + b.left + 60, kTop + 420);
-    const Image shown = decode_bmp(b.lit->bytes, b.lit->file, 119, 26);
-    EXPECT_TRUE(x.wait_for_pixels(kLeft + b.left, kTop + 408, shown, 30)) << b.name;
+  for (const MenuButton& b : menu_buttons()) {
+    x.move_pointer(kLeft + b.centre().x, kTop + b.centre().y);
+    const Image shown = decode_bmp(b.lit->bytes, b.lit->file, b.rect.w, b.rect.h);
+    EXPECT_TRUE(x.wait_for_pixels(kLeft + b.rect.x, kTop + b.rect.y, shown, 30)) << b.name;
     x.move_pointer(kLeft + 320, kTop + 300);
   }
   ASSERT_TRUE(x.wait_for_pixels(kLeft, kTop, background(), 30));

@@ -26,9 +26,9 @@ TEST_P(TrueColourTest, ShowsTheArtworkAndALitButtonInTheVisualsOwnColours) {
   x.wait_for_pixels(kLeft, kTop, shown);
   EXPECT_TRUE(same_pixels(x.grab_window(window), shown, "background"));
 
-  const MenuButton& b = kMenuButtons[1];
-  x.move_pointer(kLeft + b.left + 60, kTop + 420);
-  const Image lit = x.as_shown(with_highlight(*b.lit, b.left));
+  const MenuButton& b = menu_buttons()[1];
+  x.move_pointer(kLeft + b.centre().x, kTop + b.centre().y);
+  const Image lit = x.as_shown(with_highlight(b));
   x.wait_for_pixels(kLeft, kTop, lit);
   EXPECT_TRUE(same_pixels(x.grab_window(window), lit, b.name));
   EXPECT_EQ(x.stderr_of(zol), "");

@@ -129,8 +129,8 @@ class WineHoverTest : public WineMenuTest, public ::testing::WithParamInterface<
 TEST_P(WineHoverTest, ShowsExactlyItsHighlightAndOffAgainTheBackground) {
   const MenuButton& b = GetParam();
   ASSERT_NO_FATAL_FAILURE(start_menu());
-  x_.move_pointer(kLeft + b.left + 60, kTop + kRow);
-  const Image expected = with_highlight(*b.lit, b.left);
+  x_.move_pointer(kLeft + b.centre().x, kTop + b.centre().y);
+  const Image expected = with_highlight(b);
   x_.wait_for_pixels(kLeft, kTop, expected);
   EXPECT_TRUE(same_pixels(x_.grab(kLeft, kTop, 640, 480), expected, b.name));
 
@@ -140,8 +140,8 @@ TEST_P(WineHoverTest, ShowsExactlyItsHighlightAndOffAgainTheBackground) {
                           std::string(b.name) + "-off"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Buttons, WineHoverTest, ::testing::ValuesIn(kMenuButtons),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Buttons, WineHoverTest, ::testing::ValuesIn(menu_buttons()),
+                         [](const auto& info) { return info.param.name; });
 
 struct ButtonCase {
   const char* name;
@@ -193,7 +193,7 @@ TEST_F(WineMenuTest, TheWebsiteButtonHandsTheAddressToTheBrowser) {
 // stays painted and takes no pointer events; dismissing it ends with 1.
 TEST_F(WineMenuTest, WithNoGameOneMessageThenStatusOneAndNothingStarts) {
   ASSERT_NO_FATAL_FAILURE(start_menu());
-  const Image lit = with_highlight(art::lit_vollbildmodus, 59);
+  const Image lit = with_highlight(menu_buttons()[0]);
   x_.move_pointer(kLeft + kFullScreen, kTop + kRow);
   ASSERT_TRUE(x_.wait_for_pixels(kLeft, kTop, lit));
   x_.xdotool({"click", "1"});

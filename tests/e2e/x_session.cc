@@ -280,6 +280,20 @@ void XSession::send_close_request(unsigned long window) {
   XFlush(d);
 }
 
+void XSession::set_xft_dpi(int dpi) {
+  Display* d = as_display(display_handle_);
+  const Window root = DefaultRootWindow(d);
+  std::string merged;
+  std::istringstream old(text_property(root, "RESOURCE_MANAGER"));
+  for (std::string line; std::getline(old, line);)
+    if (!line.starts_with("Xft.dpi:")) merged += line + "\n";
+  merged += "Xft.dpi:\t" + std::to_string(dpi) + "\n";
+  XChangeProperty(d, root, XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(merged.data()),
+                  static_cast<int>(merged.size()));
+  XSync(d, False);
+}
+
 void XSession::xdotool(const std::vector<std::string>& args) {
   std::vector<std::string> argv{"xdotool"};
   argv.insert(argv.end(), args.begin(), args.end());

@@ -61,6 +61,10 @@ class XSession {
   std::string text_property(unsigned long window, const std::string& property);
   void send_close_request(unsigned long window);
 
+  // Merges Xft.dpi into the server's resource string, as a desktop's
+  // settings daemon does; read by every client that starts after.
+  void set_xft_dpi(int dpi);
+
   // Runs a program with DISPLAY set to its end; its exit status.
   int run(const std::vector<std::string>& argv);
 

@@ -49,6 +49,18 @@ TEST(ZolExeTest, IsA64BitGuiProgramThatNeedsNoDllBeyondWindowsOwn) {
   }
 }
 
+// The loader places it anywhere in the 64-bit space and runs no data; and
+// no build time is written in, so every build of a commit is the same file.
+TEST(ZolExeTest, KeepsAslrAndDepAndCarriesNoTimeStamp) {
+  constexpr uint16_t kHighEntropyVa = 0x20, kDynamicBase = 0x40, kNxCompat = 0x100;
+  const Executable& exe = zol_exe();
+  EXPECT_TRUE(exe.dll_characteristics & kDynamicBase) << "no ASLR";
+  EXPECT_TRUE(exe.dll_characteristics & kHighEntropyVa) << "no high-entropy ASLR";
+  EXPECT_TRUE(exe.dll_characteristics & kNxCompat) << "no DEP";
+  EXPECT_EQ(exe.time_stamp, 0u);
+  EXPECT_EQ(exe.resource_time_stamp, 0u);
+}
+
 TEST(ZolExeTest, CarriesItsVersionBlockInGerman) {
   const Resource* resource = zol_exe().find(kVersion, 1, kGerman);
   ASSERT_NE(resource, nullptr) << "no German version block 1";

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "tests/le_bytes.h"
+
 namespace zol::pe {
 namespace {
 
@@ -9,35 +11,13 @@ constexpr uint32_t kSubdirectory = 0x80000000;
 
 [[noreturn]] void bad(const std::string& what) { throw std::runtime_error("PE: " + what); }
 
-class Bytes {
- public:
-  explicit Bytes(std::span<const uint8_t> bytes) : bytes_(bytes) {}
-  size_t size() const { return bytes_.size(); }
-  std::span<const uint8_t> at(size_t offset, size_t length) const {
-    if (offset > bytes_.size() || length > bytes_.size() - offset) bad("truncated");
-    return bytes_.subspan(offset, length);
-  }
-  uint16_t u16(size_t offset) const {
-    auto b = at(offset, 2);
-    return static_cast<uint16_t>(b[0] | b[1] << 8);
-  }
-  uint32_t u32(size_t offset) const {
-    auto b = at(offset, 4);
-    return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-           static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
-  }
-
- private:
-  std::span<const uint8_t> bytes_;
-};
-
 struct Section {
   uint32_t address, raw_size, raw_offset;
 };
 
 class Image {
  public:
-  explicit Image(std::span<const uint8_t> file) : file_(file) {}
+  explicit Image(std::span<const uint8_t> file) : file_(file, "PE") {}
 
   void read_headers(Executable& out) {
     if (file_.u16(0) != 0x5A4D) bad("no MZ header");
@@ -45,11 +25,13 @@ class Image {
     if (file_.u32(pe) != 0x00004550) bad("no PE signature");
     out.machine = file_.u16(pe + 4);
     const uint16_t sections = file_.u16(pe + 6);
+    out.time_stamp = file_.u32(pe + 8);
     const uint16_t optional_size = file_.u16(pe + 20);
     const size_t optional = pe + 24;
     const uint16_t magic = file_.u16(optional);
     if (magic != 0x10B && magic != 0x20B) bad("unknown optional header");
     out.subsystem = file_.u16(optional + 68);
+    out.dll_characteristics = file_.u16(optional + 70);
     const size_t directories = optional + (magic == 0x20B ? 112 : 96);
     const uint32_t count = file_.u32(directories - 4);
     for (uint32_t i = 0; i < count && i < 16; ++i)
@@ -68,15 +50,7 @@ class Image {
     bad("address " + std::to_string(rva) + " lies in no section");
   }
 
-  std::string c_string(uint32_t rva) const {
-    std::string text;
-    for (size_t at = offset(rva);; ++at) {
-      const uint8_t c = file_.at(at, 1)[0];
-      if (c == 0) return text;
-      text += static_cast<char>(c);
-      if (text.size() > 4096) bad("unterminated name");
-    }
-  }
+  std::string c_string(uint32_t rva) const { return file_.c_string(offset(rva)); }
 
   void read_imports(Executable& out) const {
     if (directory_.size() < 2 || directory_[1].rva == 0) return;
@@ -92,6 +66,7 @@ class Image {
   void read_resources(Executable& out) const {
     if (directory_.size() < 3 || directory_[2].rva == 0) return;
     const size_t root = offset(directory_[2].rva);
+    out.resource_time_stamp = file_.u32(root + 4);
     uint32_t path[3] = {};
     walk(out, root, 0, 0, path);
   }
@@ -122,7 +97,7 @@ class Image {
     }
   }
 
-  Bytes file_;
+  LeBytes file_;
   std::vector<Directory> directory_;
   std::vector<Section> sections_;
 };
@@ -155,7 +130,7 @@ struct Node {
   std::vector<Node> children;
 };
 
-Node read_node(const Bytes& bytes, size_t start, size_t end, int depth) {
+Node read_node(const LeBytes& bytes, size_t start, size_t end, int depth) {
   if (depth > 4) bad("version tree too deep");
   const size_t length = bytes.u16(start), value_length = bytes.u16(start + 2);
   const bool is_text = bytes.u16(start + 4) == 1;
@@ -205,11 +180,11 @@ Executable read_executable(std::span<const uint8_t> file) {
 }
 
 VersionInfo read_version(std::span<const uint8_t> resource) {
-  const Bytes bytes(resource);
+  const LeBytes bytes(resource, "PE");
   const Node root = read_node(bytes, 0, resource.size(), 0);
   if (root.key != "VS_VERSION_INFO") bad("not a version resource");
   if (root.value.size() != 52) bad("no fixed file information");
-  const Bytes fixed(root.value);
+  const LeBytes fixed(root.value, "PE");
   if (fixed.u32(0) != 0xFEEF04BD) bad("wrong fixed file information signature");
   VersionInfo info;
   info.file_version_ms = fixed.u32(8);

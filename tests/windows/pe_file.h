@@ -1,6 +1,6 @@
 #pragma once
 // A small reader of what the tests check in a Windows executable: its
-// machine and subsystem, the DLLs it imports, its resources and the version
+// machine, subsystem, time stamps and loader flags, the DLLs it imports, its resources and the version
 // block among them. It checks every offset before use; malformed input
 // throws std::runtime_error.
 
@@ -19,6 +19,8 @@ struct Resource {
 
 struct Executable {
   uint16_t machine = 0, subsystem = 0;
+  uint16_t dll_characteristics = 0;  // the optional header's loader flags
+  uint32_t time_stamp = 0, resource_time_stamp = 0;
   std::vector<std::string> imports;  // DLL names as written in the file
   std::vector<Resource> resources;
 
