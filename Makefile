@@ -27,6 +27,7 @@ test:
 screenshot: build
 	@tools/install-deps screenshot
 	tools/screenshot $(BUILD)/zol docs/screenshot.png
+	tools/screenshot $(BUILD)/zol docs/screenshot@2x.png 192
 
 # Debian's Pillow belongs to the system's Python, whatever else is first on PATH.
 art:

@@ -1,6 +1,9 @@
-# Builds every picture into the executable: one generated source per
-# picture, regenerated (and rechecked) when the picture changes. The pictures
-# come from ZOL_ART_DIR, the tree's art/ unless a studio names its own.
+# Builds the pictures into the executable. zol_art_check checks the whole set
+# (each picture's format and size, the lit buttons against their background,
+# a 2x set against the 1x one) and writes one source per picture, again
+# whenever a picture changes; a fault stops the build naming the file.
+# The pictures come from ZOL_ART_DIR, the tree's art/ unless a studio names
+# its own folder.
 set(ZOL_ART_DIR ${CMAKE_SOURCE_DIR}/art CACHE PATH "Folder the pictures are built from (see art/README.md)")
 get_filename_component(art_dir "${ZOL_ART_DIR}" ABSOLUTE BASE_DIR ${CMAKE_SOURCE_DIR})
 # Messages name a file of the tree as art/..., any other by its full path.
@@ -10,51 +13,58 @@ if(art_in_tree)
 else()
   set(art_shown ${art_dir})
 endif()
-if(WIN32)
-  set(art_section ".section .rdata,\"dr\"")
-else()
-  set(art_section ".section .rodata,\"a\"")
-endif()
+# A 2x/ folder made or deleted configures again.
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${art_dir})
 
-set(ZOL_ART_SOURCES "")
-function(zol_embed file symbol)
-  set(in ${art_dir}/${file})
-  if(NOT EXISTS ${in})
+set(art_pictures background lit_vollbildmodus lit_fenstermodus lit_website lit_raus_hier)
+set(art_files zol.ico)
+set(art_out ${CMAKE_BINARY_DIR}/generated/art)
+set(ZOL_ART_SOURCES ${art_out}/icon.cpp)
+foreach(picture IN LISTS art_pictures)
+  list(APPEND art_files ${picture}.bmp)
+  list(APPEND ZOL_ART_SOURCES ${art_out}/${picture}.cpp)
+endforeach()
+if(EXISTS ${art_dir}/2x)
+  set(art_twice with-2x)
+  foreach(picture IN LISTS art_pictures)
+    list(APPEND art_files 2x/${picture}.bmp)
+    list(APPEND ZOL_ART_SOURCES ${art_out}/${picture}_2x.cpp)
+  endforeach()
+else()
+  set(art_twice without-2x)
+  list(APPEND ZOL_ART_SOURCES ${art_out}/no_2x.cpp)
+endif()
+set(art_paths "")
+foreach(file IN LISTS art_files)
+  if(NOT EXISTS ${art_dir}/${file})
     message(FATAL_ERROR "${art_shown}/${file}: missing; run `make art` or put the picture there (see art/README.md)")
   endif()
-  set(out ${CMAKE_BINARY_DIR}/generated/art/${symbol}.cpp)
-  add_custom_command(OUTPUT ${out}
-    COMMAND ${CMAKE_COMMAND} -DIN=${in} -DNAME=${art_shown}/${file} -DOUT=${out}
-            -DSYMBOL=${symbol} -DASSET=${file} -DSECTION=${art_section} ${ARGN}
-            -P ${CMAKE_SOURCE_DIR}/art/embed.cmake
-    DEPENDS ${in} ${CMAKE_SOURCE_DIR}/art/embed.cmake
-    COMMENT "Embedding ${art_shown}/${file}" VERBATIM)
-  list(APPEND ZOL_ART_SOURCES ${out})
-  set(ZOL_ART_SOURCES ${ZOL_ART_SOURCES} PARENT_SCOPE)
-endfunction()
+  list(APPEND art_paths ${art_dir}/${file})
+endforeach()
 
-zol_embed(background.bmp background -DWIDTH=640 -DHEIGHT=480)
-zol_embed(zol.ico icon)
-zol_embed(lit_vollbildmodus.bmp lit_vollbildmodus -DWIDTH=119 -DHEIGHT=26)
-zol_embed(lit_fenstermodus.bmp lit_fenstermodus -DWIDTH=119 -DHEIGHT=26)
-zol_embed(lit_website.bmp lit_website -DWIDTH=119 -DHEIGHT=26)
-zol_embed(lit_raus_hier.bmp lit_raus_hier -DWIDTH=119 -DHEIGHT=26)
-
-# The 2x set is optional; without it the same symbols exist, empty.
-set(twice background lit_vollbildmodus lit_fenstermodus lit_website lit_raus_hier)
-if(EXISTS ${art_dir}/2x)
-  zol_embed(2x/background.bmp background_2x -DWIDTH=1280 -DHEIGHT=960)
-  foreach(lit IN LISTS twice)
-    if(NOT lit STREQUAL "background")
-      zol_embed(2x/${lit}.bmp ${lit}_2x -DWIDTH=238 -DHEIGHT=52)
-    endif()
-  endforeach()
+# The checker runs where the build runs, whatever the build is for.
+if(CMAKE_CROSSCOMPILING)
+  include(ExternalProject)
+  set(art_check ${CMAKE_BINARY_DIR}/art-check/zol_art_check)
+  ExternalProject_Add(zol_art_check_host
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}/art/check
+    BINARY_DIR ${CMAKE_BINARY_DIR}/art-check
+    CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS ON
+    BUILD_BYPRODUCTS ${art_check})
+  set(art_check_target zol_art_check_host)
 else()
-  set(body "")
-  foreach(symbol IN LISTS twice)
-    string(APPEND body "extern const Asset ${symbol}_2x{\"2x/${symbol}.bmp\", {}};\n")
-  endforeach()
-  file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/art/no_2x.cpp
-    CONTENT "// Generated: this build has no art/2x/.\n#include \"art/art.h\"\nnamespace zol::art {\n${body}}\n")
-  list(APPEND ZOL_ART_SOURCES ${CMAKE_BINARY_DIR}/generated/art/no_2x.cpp)
+  add_subdirectory(art/check)
+  set(art_check $<TARGET_FILE:zol_art_check>)
+  set(art_check_target zol_art_check)
 endif()
+if(WIN32)
+  set(art_format coff)
+else()
+  set(art_format elf)
+endif()
+add_custom_command(OUTPUT ${ZOL_ART_SOURCES}
+  COMMAND ${art_check} ${art_dir} ${art_shown} ${art_out} ${art_format} ${art_twice}
+  DEPENDS ${art_paths} ${art_check_target}
+  COMMENT "Checking the pictures of ${art_shown}" VERBATIM)

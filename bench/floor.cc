@@ -3,6 +3,7 @@
 // the same way as zol's; no checks beyond that, so that zol is measured
 // against the bare cost of the job. It assumes a 24-bit TrueColor default
 // visual (the benchmark's Xvfb) and runs until it is killed.
+// Usage: zol_floor [DPI], for a window of zol's size at that DPI.
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -10,14 +11,10 @@
 #include <bit>
 #include <vector>
 
-#include "art/art.h"
 #include "bench/scene.h"
 #include "host/image.h"
 
 namespace {
-
-using bench::Button, bench::kButtons, bench::kWidth, bench::kHeight, bench::kButtonWidth,
-    bench::kButtonHeight;
 
 // Wraps the pixels without copying them.
 XImage* wrap(Display* display, zol::Image& image) {
@@ -30,25 +27,22 @@ XImage* wrap(Display* display, zol::Image& image) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
   Display* display = XOpenDisplay(nullptr);
   if (!display) return 1;
-  zol::Image background =
-      zol::decode_bmp(zol::art::background.bytes, zol::art::background.file, kWidth, kHeight);
-  std::vector<zol::Image> lit;
-  for (const Button& b : kButtons)
-    lit.push_back(zol::decode_bmp(b.lit.bytes, b.lit.file, kButtonWidth, kButtonHeight));
-  XImage* background_image = wrap(display, background);
+  bench::Look look = bench::cut_look(bench::dpi_argument(argc, argv));
+  const int width = look.background.width, height = look.background.height;
+  XImage* background_image = wrap(display, look.background);
   std::vector<XImage*> lit_images;
-  for (zol::Image& image : lit) lit_images.push_back(wrap(display, image));
+  for (zol::Image& image : look.lit) lit_images.push_back(wrap(display, image));
 
   const int screen = DefaultScreen(display);
   XSetWindowAttributes attrs{};
   attrs.background_pixmap = None;
   attrs.event_mask = ExposureMask | PointerMotionMask;
   const Window window = XCreateWindow(
-      display, RootWindow(display, screen), (DisplayWidth(display, screen) - kWidth) / 2,
-      (DisplayHeight(display, screen) - kHeight) / 2, kWidth, kHeight, 0, CopyFromParent,
+      display, RootWindow(display, screen), (DisplayWidth(display, screen) - width) / 2,
+      (DisplayHeight(display, screen) - height) / 2, width, height, 0, CopyFromParent,
       InputOutput, CopyFromParent, CWBackPixmap | CWEventMask, &attrs);
   const long no_decorations[5] = {2, 0, 0, 0, 0};
   const Atom motif = XInternAtom(display, "_MOTIF_WM_HINTS", False);
@@ -66,21 +60,17 @@ int main() {
       XPutImage(display, window, gc, background_image, e.x, e.y, e.x, e.y, e.width, e.height);
     } else if (event.type == MotionNotify) {
       int over = -1;
-      for (int i = 0; i < 4; ++i) {
-        const Button& b = kButtons[i];
-        if (event.xmotion.x >= b.x && event.xmotion.x < b.x + kButtonWidth &&
-            event.xmotion.y >= b.y && event.xmotion.y < b.y + kButtonHeight)
-          over = i;
-      }
+      for (size_t i = 0; i < look.buttons.size(); ++i)
+        if (look.buttons[i].contains({event.xmotion.x, event.xmotion.y})) over = static_cast<int>(i);
       if (over == lit_now) continue;
       if (lit_now >= 0) {
-        const Button& b = kButtons[lit_now];
-        XPutImage(display, window, gc, background_image, b.x, b.y, b.x, b.y, kButtonWidth,
-                  kButtonHeight);
+        const zol::DeviceRect& b = look.buttons[lit_now];
+        XPutImage(display, window, gc, background_image, b.x, b.y, b.x, b.y, b.w, b.h);
       }
-      if (over >= 0)
-        XPutImage(display, window, gc, lit_images[over], 0, 0, kButtons[over].x,
-                  kButtons[over].y, kButtonWidth, kButtonHeight);
+      if (over >= 0) {
+        const zol::DeviceRect& b = look.buttons[over];
+        XPutImage(display, window, gc, lit_images[over], 0, 0, b.x, b.y, b.w, b.h);
+      }
       lit_now = over;
       XFlush(display);
     }

@@ -1,6 +1,8 @@
 // Runs zol, the floor and the SDL2 peer side by side under a private Xvfb,
-// round by round, and prints one table of medians (min-max): first frame,
-// peak memory, idle cost, pointer cost, hover latency, stripped size.
+// round by round, at 96, 144 and 192 DPI (Xft.dpi for zol; the others are
+// told), and prints a table of medians (min-max) for each: first frame,
+// peak memory, hover latency, and at 96 DPI idle and pointer cost and the
+// stripped size; and the time zol's core takes to make its pictures.
 // It reports figures; it asserts no timing. It fails only when a program
 // does not show what it must (wrong pixels, no window, an early exit).
 //
@@ -29,12 +31,14 @@
 #include <string>
 #include <vector>
 
-#include "art/art.h"
+#include <X11/Xatom.h>
+
 #include "host/image.h"
 #include "host/scale.h"
-#include "menu/menu.h"
 #include "bench/proc.h"
 #include "bench/report.h"
+#include "bench/scene.h"
+#include "bench/zol_look.h"
 #include "tests/e2e/child_process.h"
 
 extern char** environ;
@@ -46,9 +50,8 @@ namespace fs = std::filesystem;
 using zol::Image;
 using zol::DeviceRect;
 
-constexpr int kScreenW = 1280, kScreenH = 1024, kWinW = 640, kWinH = 480;
-// Every program centres its window on the (one) screen.
-constexpr int kWinX = (kScreenW - kWinW) / 2, kWinY = (kScreenH - kWinH) / 2;
+constexpr int kScreenW = 1280, kScreenH = 1024;
+constexpr int kDpis[] = {96, 144, 192};
 constexpr double kIdleSeconds = 5;
 constexpr int kMoves = 1000;
 
@@ -59,6 +62,15 @@ struct Server {
   Display* display = nullptr;
   std::string name;
 };
+
+// As a desktop's settings daemon does: every client started after reads it.
+void set_xft_dpi(const Server& s, int dpi) {
+  const std::string resources = "Xft.dpi:\t" + std::to_string(dpi) + "\n";
+  XChangeProperty(s.display, DefaultRootWindow(s.display), XA_RESOURCE_MANAGER, XA_STRING, 8,
+                  PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()),
+                  static_cast<int>(resources.size()));
+  XSync(s.display, False);
+}
 
 Server start_server(const std::string& logs) {
   std::vector<std::string> env;
@@ -93,8 +105,14 @@ Probe probe_of(const Image& picture, DeviceRect area, int picture_x = 0, int pic
   return p;
 }
 
+// Where every program puts its window: centred on the (one) screen.
+DeviceRect window_at(int dpi) {
+  return zol::centred({0, 0, kScreenW, kScreenH}, zol::window_size(dpi));
+}
+DeviceRect g_window = window_at(96);  // of the DPI being measured
+
 std::vector<uint32_t> grab(Display* d, DeviceRect area) {
-  XImage* shot = XGetImage(d, DefaultRootWindow(d), kWinX + area.x, kWinY + area.y,
+  XImage* shot = XGetImage(d, DefaultRootWindow(d), g_window.x + area.x, g_window.y + area.y,
                            static_cast<unsigned>(area.w), static_cast<unsigned>(area.h), AllPlanes,
                            ZPixmap);
   std::vector<uint32_t> pixels;
@@ -124,7 +142,8 @@ long long poll_until(double seconds, long long period_ns, const std::function<bo
 }
 
 void move_pointer(Display* d, int window_x, int window_y) {
-  XTestFakeMotionEvent(d, DefaultScreen(d), kWinX + window_x, kWinY + window_y, CurrentTime);
+  XTestFakeMotionEvent(d, DefaultScreen(d), g_window.x + window_x, g_window.y + window_y,
+                       CurrentTime);
   XFlush(d);
 }
 
@@ -133,6 +152,7 @@ void move_pointer(Display* d, int window_x, int window_y) {
 struct Program {
   std::string name, path;
   std::vector<std::string> env;
+  bool told_dpi;  // takes the DPI as its argument; zol reads Xft.dpi
 };
 
 struct Figures {
@@ -153,23 +173,21 @@ struct Scene {
   std::vector<Button> buttons;
 };
 
-Scene make_scene() {
-  const Image background =
-      zol::decode_bmp(zol::art::background.bytes, zol::art::background.file, kWinW, kWinH);
+Scene make_scene(const Look& look) {
+  const Image& background = look.background;
+  const int w = background.width, h = background.height;
   Scene s;
-  s.first = {probe_of(background, {60, 96, 40, 4}), probe_of(background, {600, 474, 40, 6})};
-  s.whole = probe_of(background, {0, 0, kWinW, kWinH});
-  for (const zol::menu::MenuEntry& entry : zol::menu::entries()) {
-    for (const zol::ControlSpec& c : zol::menu::layout()) {
-      if (c.name != entry.highlight) continue;
-      const DeviceRect r = zol::to_device(c.rect, zol::kBaseDpi);
-      const Image lit = zol::decode_bmp(c.picture->bytes, c.picture->file, r.w, r.h);
-      const DeviceRect face{r.x + r.w / 2 - 20, r.y + r.h / 2 - 4, 40, 8};
-      Button b{r, probe_of(lit, face, r.x, r.y), probe_of(background, face),
-               probe_of(lit, r, r.x, r.y)};
-      if (b.lit.want == b.unlit.want) throw std::logic_error(entry.label.data());
-      s.buttons.push_back(std::move(b));
-    }
+  s.first = {probe_of(background, {w * 60 / 640, h * 96 / 480, 40, 4}),
+             probe_of(background, {w - 40, h - 6, 40, 6})};
+  s.whole = probe_of(background, {0, 0, w, h});
+  for (size_t i = 0; i < look.buttons.size(); ++i) {
+    const DeviceRect r = look.buttons[i];
+    const Image& lit = look.lit[i];
+    const DeviceRect face{r.x + r.w / 2 - 20, r.y + r.h / 2 - 4, 40, 8};
+    Button b{r, probe_of(lit, face, r.x, r.y), probe_of(background, face),
+             probe_of(lit, r, r.x, r.y)};
+    if (b.lit.want == b.unlit.want) throw std::logic_error("a button lit looks as unlit");
+    s.buttons.push_back(std::move(b));
   }
   if (s.buttons.size() != 4) throw std::logic_error("expected four buttons");
   return s;
@@ -179,10 +197,13 @@ void fail(const Program& p, const std::string& what) {
   throw std::runtime_error(p.name + ": " + what);
 }
 
-void run_once(const Server& server, const Scene& scene, const Program& program,
+void measure_idle_and_moves(const Server& server, const Scene& scene, pid_t pid, Figures& f);
+void measure_hover(Display* d, const Scene& scene, const Program& program, Figures& f);
+
+void run_once(const Server& server, const Scene& scene, const Program& program, int dpi,
               const std::string& logs, Figures& f) {
   Display* d = server.display;
-  move_pointer(d, -kWinX + 2, -kWinY + 2);  // parked in the screen's corner, off the window
+  move_pointer(d, -g_window.x + 2, -g_window.y + 2);  // parked in the screen's corner, off the window
   XSync(d, False);
   // The previous window may still be on its way out.
   if (poll_until(5, 1'000'000, [&] { return !shows(d, scene.first[0]); }) < 0)
@@ -191,7 +212,9 @@ void run_once(const Server& server, const Scene& scene, const Program& program,
   std::vector<std::string> env = program.env;
   env.push_back("DISPLAY=" + server.name);
   const long long start = now_ns();
-  const pid_t pid = spawn({program.path}, env, logs + "/" + program.name);
+  std::vector<std::string> argv{program.path};
+  if (program.told_dpi) argv.push_back(std::to_string(dpi));
+  const pid_t pid = spawn(argv, env, logs + "/" + program.name);
   const long long shown = poll_until(10, 1'000'000, [&] {
     return shows_all(d, scene.first) || !still_running(pid);
   });
@@ -201,6 +224,15 @@ void run_once(const Server& server, const Scene& scene, const Program& program,
   if (poll_until(2, 1'000'000, [&] { return shows(d, scene.whole); }) < 0)
     fail(program, "its window does not show exactly the background");
 
+  if (dpi == zol::kBaseDpi) measure_idle_and_moves(server, scene, pid, f);
+  measure_hover(d, scene, program, f);
+  f.peak_rss_mib.push_back(static_cast<double>(peak_rss_kib(pid)) / 1024);
+  if (!still_running(pid)) fail(program, "ended during the run");
+  stop(pid);
+}
+
+void measure_idle_and_moves(const Server& server, const Scene& scene, pid_t pid, Figures& f) {
+  Display* d = server.display;
   sleep_s(0.5);  // let start-up work finish
   const long ticks0 = cpu_ticks(pid), switches0 = context_switches(pid);
   sleep_s(kIdleSeconds);
@@ -221,7 +253,9 @@ void run_once(const Server& server, const Scene& scene, const Program& program,
   f.moves_cpu_ms.push_back(static_cast<double>(cpu_ns(pid) - cpu0) / 1e6 * 1000 / kMoves);
   f.moves_server_ms.push_back(static_cast<double>(cpu_ns(server.pid) - server0) / 1e6 * 1000 /
                               kMoves);
+}
 
+void measure_hover(Display* d, const Scene& scene, const Program& program, Figures& f) {
   for (const Button& b : scene.buttons) {
     const int cx = b.rect.x + b.rect.w / 2;
     move_pointer(d, cx, b.rect.y - 30);  // the bare background above it
@@ -236,10 +270,6 @@ void run_once(const Server& server, const Scene& scene, const Program& program,
     if (poll_until(1, 1'000'000, [&] { return shows(d, b.lit_all); }) < 0)
       fail(program, "a lit button does not show exactly its lit picture");
   }
-
-  f.peak_rss_mib.push_back(static_cast<double>(peak_rss_kib(pid)) / 1024);
-  if (!still_running(pid)) fail(program, "ended during the run");
-  stop(pid);
 }
 
 long stripped_size(const Program& p, const std::string& logs) {
@@ -248,6 +278,99 @@ long stripped_size(const Program& p, const std::string& logs) {
   const int status = wait_for(pid);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) fail(p, "strip failed");
   return static_cast<long>(fs::file_size(copy));
+}
+
+struct Row {
+  std::string figure;
+  std::vector<double> Figures::*samples;
+  int decimals;
+  std::string target;
+  std::function<bool(const Stat& zol, const Stat& floor, const Stat& peer)> met;
+  bool every_dpi;  // else at 96 DPI only
+};
+
+const std::vector<Row>& rows() {
+  static const std::vector<Row> all = {
+      {"first frame, ms", &Figures::first_frame_ms, 1, "≤ 1.3 × floor, ≥ 5 × faster than peer",
+       [](auto& z, auto& f, auto& p) { return z.median <= 1.3 * f.median && 5 * z.median <= p.median; },
+       true},
+      {"peak RSS, MiB", &Figures::peak_rss_mib, 2, "≤ 1.3 × floor",
+       [](auto& z, auto& f, auto&) { return z.median <= 1.3 * f.median; }, true},
+      {"CPU ticks in 5 s idle", &Figures::idle_ticks, 0, "0",
+       [](auto& z, auto&, auto&) { return z.max == 0; }, false},
+      {"context switches in 5 s idle", &Figures::idle_switches, 0, "0",
+       [](auto& z, auto&, auto&) { return z.max == 0; }, false},
+      {"CPU per 1,000 moves, ms", &Figures::moves_cpu_ms, 2, "", nullptr, false},
+      {"X server CPU per 1,000 moves, ms", &Figures::moves_server_ms, 2, "", nullptr, false},
+      {"hover to lit pixels, ms", &Figures::hover_ms, 2, "≤ 1.5 × floor",
+       [](auto& z, auto& f, auto&) { return z.median <= 1.5 * f.median; }, true},
+  };
+  return all;
+}
+
+// One table: the figures of zol, the floor and the peer at one DPI.
+std::string table_of(int dpi, const std::vector<Figures>& figures, const std::vector<long>& sizes,
+                     const Stat& pictures) {
+  const DeviceRect w = window_at(dpi);
+  std::ostringstream table;
+  table << "### " << dpi << " DPI: a " << w.w << " × " << w.h << " window\n\n"
+        << "| figure | zol | floor | SDL2 peer | zol/floor | zol/peer | target |\n"
+        << "|---|---|---|---|---|---|---|\n";
+  for (const Row& row : rows()) {
+    if (!row.every_dpi && dpi != zol::kBaseDpi) continue;
+    const Stat z = stat_of(figures[0].*row.samples), f = stat_of(figures[1].*row.samples),
+               p = stat_of(figures[2].*row.samples);
+    table << "| " << row.figure << " | " << cell(z, row.decimals) << " | " << cell(f, row.decimals)
+          << " | " << cell(p, row.decimals) << " | " << ratio(z.median, f.median) << " | "
+          << ratio(z.median, p.median) << " | "
+          << (row.met ? row.target + (row.met(z, f, p) ? " ✔" : " ✘ missed") : "") << " |\n";
+  }
+  table << "| zol's core: load to first frame composed, CPU ms | " << cell(pictures, 2)
+        << " | | | | | |\n";
+  if (dpi == zol::kBaseDpi)
+    table << "| stripped binary, KiB | " << sizes[0] / 1024 << " | " << sizes[1] / 1024 << " | "
+          << sizes[2] / 1024 << " | "
+          << ratio(static_cast<double>(sizes[0]), static_cast<double>(sizes[1])) << " | "
+          << ratio(static_cast<double>(sizes[0]), static_cast<double>(sizes[2])) << " | |\n";
+  return table.str();
+}
+
+void write_results(const std::string& file, const std::string& tables, const std::string& about) {
+  std::ofstream out(file);
+  out << "# Benchmark results\n\n"
+      << "Written by `make bench` (`bench/harness.cc`); medians over all rounds, (min–max).\n\n"
+      << tables << about << "\n"
+      << "- **zol**: the real binary, told the DPI by `Xft.dpi` in the server's resource "
+         "string; it makes its pictures at the device size once at start (at 144 DPI by area "
+         "averaging the 2x set). **floor**: `bench/floor.cc`, the least an Xlib program does "
+         "for a window of the same device size: the same embedded BMP, decoded the same way, "
+         "its top left cut at the device size with no scaling (the 1x set at 96 DPI, the 2x "
+         "set above), one highlight put per change. **SDL2 peer**: `bench/peer_sdl.cc`, the "
+         "floor's pictures through SDL's renderer with default settings, redrawn whole on a "
+         "change. Button places come from the menu's layout table.\n"
+      << "- One private Xvfb (" << kScreenW << " × " << kScreenH
+      << " × 24), no window manager: its map and reparent round trips would be the same "
+         "for all three and only add noise. The programs take turns, the first of each "
+         "round rotating.\n"
+      << "- First frame: from just before `posix_spawn` until two small areas of the "
+         "screen (part of the title, the bottom-right corner) equal the program's first "
+         "frame, polled about every millisecond; then the whole window is checked to equal "
+         "it exactly (zol's: what its own core composes at that DPI).\n"
+      << "- Peak RSS: `VmHWM` just before the program is ended. Idle (96 DPI): `utime + stime` "
+         "ticks and voluntary + involuntary context switches (all threads) over "
+      << kIdleSeconds << " s with nothing happening, from 0.5 s after the first frame.\n"
+      << "- Moves (96 DPI): " << kMoves << " XTest pointer moves, one a millisecond, back and "
+         "forth along the buttons' row; CPU from `/proc/PID/task/*/schedstat`, the X "
+         "server's own CPU in the next row.\n"
+      << "- Hover: from an XTest move onto a button (from the bare background above it) "
+         "until part of its face shows the lit picture, polled every 0.1 ms; four buttons "
+         "a round; then the whole button is checked against its lit picture.\n"
+      << "- zol's core: the CPU time of `ZolForm` loaded and shown on a platform that does "
+         "nothing, in the harness's own process: the artwork checked, the device pictures "
+         "made and the first frame composed. Its growth over 96 DPI is the resampling's own "
+         "time.\n"
+      << "- Stripped binary: `strip` of a copy; all three embed the same pictures, the 2x "
+         "set included, and the peer's SDL2 is a shared library not counted here.\n";
 }
 
 }  // namespace
@@ -272,26 +395,35 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::vector<Program> programs = {
-      {"zol", ZOL_BINARY, {}},
-      {"floor", FLOOR_BINARY, {}},
-      {"peer", PEER_BINARY, {"SDL_VIDEODRIVER=x11"}},
+      {"zol", ZOL_BINARY, {}, false},
+      {"floor", FLOOR_BINARY, {}, true},
+      {"peer", PEER_BINARY, {"SDL_VIDEODRIVER=x11"}, true},
   };
-  std::vector<Figures> figures(programs.size());
   std::vector<long> sizes;
   Server server;
   const std::string load_before = loadavg();
+  std::string tables;
   try {
-    const Scene scene = make_scene();
     for (const Program& p : programs) sizes.push_back(stripped_size(p, logs));
     server = start_server(logs);
-    for (int r = 0; r < rounds; ++r) {
-      std::cerr << "round " << r + 1 << "/" << rounds << ":";
-      for (size_t i = 0; i < programs.size(); ++i) {
-        const size_t k = (i + static_cast<size_t>(r)) % programs.size();  // each goes first in turn
-        std::cerr << " " << programs[k].name << std::flush;
-        run_once(server, scene, programs[k], logs, figures[k]);
+    for (int dpi : kDpis) {
+      set_xft_dpi(server, dpi);
+      g_window = window_at(dpi);
+      const zol::DeviceSize screen{kScreenW, kScreenH};
+      const Scene zol_scene = make_scene(zol_look(dpi, screen)), cut_scene = make_scene(cut_look(dpi));
+      std::vector<Figures> figures(programs.size());
+      std::vector<double> pictures;
+      for (int r = 0; r < rounds; ++r) {
+        std::cerr << dpi << " DPI, round " << r + 1 << "/" << rounds << ":";
+        for (size_t i = 0; i < programs.size(); ++i) {
+          const size_t k = (i + static_cast<size_t>(r)) % programs.size();  // each goes first in turn
+          std::cerr << " " << programs[k].name << std::flush;
+          run_once(server, k == 0 ? zol_scene : cut_scene, programs[k], dpi, logs, figures[k]);
+        }
+        pictures.push_back(picture_ms(dpi, screen));
+        std::cerr << "\n";
       }
-      std::cerr << "\n";
+      tables += table_of(dpi, figures, sizes, stat_of(pictures)) + "\n";
     }
   } catch (const std::exception& e) {
     std::cerr << "\nzol_bench: " << e.what() << "\n";
@@ -303,76 +435,13 @@ int main(int argc, char** argv) {
   stop(server.pid);
   fs::remove_all(logs);
 
-  struct Row {
-    std::string figure;
-    std::vector<double> Figures::*samples;
-    int decimals;
-    std::string target;
-    std::function<bool(const Stat& zol, const Stat& floor, const Stat& peer)> met;
-  };
-  const std::vector<Row> rows = {
-      {"first frame, ms", &Figures::first_frame_ms, 1, "≤ 1.3 × floor, ≥ 5 × faster than peer",
-       [](auto& z, auto& f, auto& p) { return z.median <= 1.3 * f.median && 5 * z.median <= p.median; }},
-      {"peak RSS, MiB", &Figures::peak_rss_mib, 2, "≤ 1.3 × floor",
-       [](auto& z, auto& f, auto&) { return z.median <= 1.3 * f.median; }},
-      {"CPU ticks in 5 s idle", &Figures::idle_ticks, 0, "0", [](auto& z, auto&, auto&) { return z.max == 0; }},
-      {"context switches in 5 s idle", &Figures::idle_switches, 0, "0",
-       [](auto& z, auto&, auto&) { return z.max == 0; }},
-      {"CPU per 1,000 moves, ms", &Figures::moves_cpu_ms, 2, "", nullptr},
-      {"X server CPU per 1,000 moves, ms", &Figures::moves_server_ms, 2, "", nullptr},
-      {"hover to lit pixels, ms", &Figures::hover_ms, 2, "≤ 1.5 × floor",
-       [](auto& z, auto& f, auto&) { return z.median <= 1.5 * f.median; }},
-  };
-
-  std::ostringstream table;
-  table << "| figure | zol | floor | SDL2 peer | zol/floor | zol/peer | target |\n"
-        << "|---|---|---|---|---|---|---|\n";
-  for (const Row& row : rows) {
-    const Stat z = stat_of(figures[0].*row.samples), f = stat_of(figures[1].*row.samples),
-               p = stat_of(figures[2].*row.samples);
-    table << "| " << row.figure << " | " << cell(z, row.decimals) << " | " << cell(f, row.decimals)
-          << " | " << cell(p, row.decimals) << " | " << ratio(z.median, f.median) << " | "
-          << ratio(z.median, p.median) << " | "
-          << (row.met ? row.target + (row.met(z, f, p) ? " ✔" : " ✘ missed") : "") << " |\n";
-  }
-  table << "| stripped binary, KiB | " << sizes[0] / 1024 << " | " << sizes[1] / 1024 << " | "
-        << sizes[2] / 1024 << " | " << ratio(static_cast<double>(sizes[0]), static_cast<double>(sizes[1]))
-        << " | " << ratio(static_cast<double>(sizes[0]), static_cast<double>(sizes[2])) << " | |\n";
-
   std::ostringstream about;
   about << "Machine: " << machine() << ". Run " << today() << ", " << rounds
-        << " rounds, load average " << load_before << " before and " << loadavg()
+        << " rounds at each DPI, load average " << load_before << " before and " << loadavg()
         << " after. SDL2 peer " << (renderer.empty() ? "renderer unknown" : renderer) << ".\n";
-
-  std::cout << "\n" << table.str() << "\n" << about.str();
+  std::cout << "\n" << tables << about.str();
   if (!results.empty()) {
-    std::ofstream out(results);
-    out << "# Benchmark results\n\n"
-        << "Written by `make bench` (`bench/harness.cc`); medians over all rounds, (min–max).\n\n"
-        << table.str() << "\n"
-        << about.str() << "\n"
-        << "- **zol**: the real binary. **floor**: `bench/floor.cc`, the least an Xlib program "
-           "does for the same window (same embedded BMP, same decoder, one highlight put per "
-           "change). **SDL2 peer**: `bench/peer_sdl.cc`, the same picture through SDL's "
-           "renderer with default settings, redrawn whole on a change.\n"
-        << "- One private Xvfb (" << kScreenW << " × " << kScreenH
-        << " × 24), no window manager: its map and reparent round trips would be the same "
-           "for all three and only add noise. The programs take turns, the first of each "
-           "round rotating.\n"
-        << "- First frame: from just before `posix_spawn` until two small areas of the "
-           "screen (part of the title, the bottom-right corner) equal the background, polled "
-           "about every millisecond; then the whole window is checked to equal it exactly.\n"
-        << "- Peak RSS: `VmHWM` just before the program is ended. Idle: `utime + stime` "
-           "ticks and voluntary + involuntary context switches (all threads) over "
-           << kIdleSeconds << " s with nothing happening, from 0.5 s after the first frame.\n"
-        << "- Moves: " << kMoves << " XTest pointer moves, one a millisecond, back and forth "
-           "along the buttons' row; CPU from `/proc/PID/task/*/schedstat`, the X server's "
-           "own CPU in the next row.\n"
-        << "- Hover: from an XTest move onto a button (from the bare background above it) "
-           "until part of its face shows the lit picture, polled every 0.1 ms; four buttons "
-           "a round; then the whole button is checked against its lit picture.\n"
-        << "- Stripped binary: `strip` of a copy; all three embed the same pictures, and the "
-           "peer's SDL2 is a shared library not counted here.\n";
+    write_results(results, tables, about.str());
     std::cout << "Written to " << results << "\n";
   }
   return 0;

@@ -2,20 +2,17 @@
 // SDL's renderer with its default settings, redrawn whole when the button
 // under the pointer changes. Same artwork and decoder as zol. It names its
 // renderer on stdout and runs until SDL_QUIT (SIGTERM).
+// Usage: zol_peer_sdl [DPI], for a window of zol's size at that DPI.
 
 #include <SDL.h>
 
 #include <cstdio>
 #include <vector>
 
-#include "art/art.h"
 #include "bench/scene.h"
 #include "host/image.h"
 
 namespace {
-
-using bench::Button, bench::kButtons, bench::kWidth, bench::kHeight, bench::kButtonWidth,
-    bench::kButtonHeight;
 
 SDL_Texture* texture(SDL_Renderer* renderer, const zol::Image& image) {
   SDL_Texture* t = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STATIC,
@@ -26,10 +23,12 @@ SDL_Texture* texture(SDL_Renderer* renderer, const zol::Image& image) {
 
 }  // namespace
 
-int main(int, char**) {
+int main(int argc, char** argv) {
   if (SDL_Init(SDL_INIT_VIDEO) != 0) return 1;
+  const bench::Look look = bench::cut_look(bench::dpi_argument(argc, argv));
   SDL_Window* window = SDL_CreateWindow("Orvenna", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                        kWidth, kHeight, SDL_WINDOW_BORDERLESS);
+                                        look.background.width, look.background.height,
+                                        SDL_WINDOW_BORDERLESS);
   SDL_Renderer* renderer = window ? SDL_CreateRenderer(window, -1, 0) : nullptr;
   if (!renderer) return 1;
   SDL_RendererInfo info{};
@@ -37,13 +36,11 @@ int main(int, char**) {
   std::printf("renderer: %s\n", info.name);
   std::fflush(stdout);
 
-  SDL_Texture* background = texture(
-      renderer,
-      zol::decode_bmp(zol::art::background.bytes, zol::art::background.file, kWidth, kHeight));
+  SDL_Texture* background = texture(renderer, look.background);
   std::vector<SDL_Texture*> lit;
-  for (const Button& b : kButtons)
-    lit.push_back(
-        texture(renderer, zol::decode_bmp(b.lit.bytes, b.lit.file, kButtonWidth, kButtonHeight)));
+  for (const zol::Image& image : look.lit) lit.push_back(texture(renderer, image));
+  std::vector<SDL_Rect> buttons;
+  for (const zol::DeviceRect& b : look.buttons) buttons.push_back({b.x, b.y, b.w, b.h});
 
   int lit_now = -1;
   bool dirty = true;
@@ -52,8 +49,7 @@ int main(int, char**) {
       SDL_RenderClear(renderer);
       SDL_RenderCopy(renderer, background, nullptr, nullptr);
       if (lit_now >= 0) {
-        const SDL_Rect at{kButtons[lit_now].x, kButtons[lit_now].y, kButtonWidth, kButtonHeight};
-        SDL_RenderCopy(renderer, lit[lit_now], nullptr, &at);
+        SDL_RenderCopy(renderer, lit[lit_now], nullptr, &buttons[lit_now]);
       }
       SDL_RenderPresent(renderer);
       dirty = false;
@@ -64,11 +60,9 @@ int main(int, char**) {
       dirty = true;
     } else if (event.type == SDL_MOUSEMOTION) {
       int over = -1;
-      for (int i = 0; i < 4; ++i) {
-        const SDL_Rect r{kButtons[i].x, kButtons[i].y, kButtonWidth, kButtonHeight};
-        const SDL_Point p{event.motion.x, event.motion.y};
-        if (SDL_PointInRect(&p, &r)) over = i;
-      }
+      const SDL_Point p{event.motion.x, event.motion.y};
+      for (size_t i = 0; i < buttons.size(); ++i)
+        if (SDL_PointInRect(&p, &buttons[i])) over = static_cast<int>(i);
       if (over != lit_now) {
         lit_now = over;
         dirty = true;

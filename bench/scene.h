@@ -1,22 +1,27 @@
 #pragma once
-// What the floor and the peer show: the menu's window and its four buttons.
+// What the floor and the peer show at a DPI: the menu's window and its four
+// buttons at zol's device size, where the menu's layout table puts them, cut
+// from the art set without scaling: as many pixels as zol shows, none of
+// its work.
 
-#include "art/art.h"
+#include <vector>
+
+#include "host/image.h"
+#include "host/units.h"
 
 namespace bench {
 
-constexpr int kWidth = 640, kHeight = 480, kButtonWidth = 119, kButtonHeight = 26;
-
-struct Button {
-  int x, y;
-  const zol::art::Asset& lit;
+struct Look {
+  zol::Image background;                 // the whole window
+  std::vector<zol::DeviceRect> buttons;  // left to right
+  std::vector<zol::Image> lit;           // each its button's size
 };
 
-inline const Button kButtons[] = {
-    {59, 408, zol::art::lit_vollbildmodus},
-    {193, 408, zol::art::lit_fenstermodus},
-    {328, 408, zol::art::lit_website},
-    {464, 408, zol::art::lit_raus_hier},
-};
+// The 1x set as it is at 96 DPI; above, the top left of the 2x set's
+// pictures, of the device size.
+Look cut_look(int dpi);
+
+// The DPI a program of the benchmark is told in its first argument; 96 without.
+int dpi_argument(int argc, char** argv);
 
 }  // namespace bench

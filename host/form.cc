@@ -80,19 +80,43 @@ void ZolForm::show() {
 void ZolForm::build(int dpi) {
   dpi_ = dpi;
   const DeviceSize size = window_size(dpi);
-  frame_ = {size.w, size.h, std::vector<uint32_t>(static_cast<size_t>(size.w) * size.h)};
+  frame_.width = size.w;
+  frame_.height = size.h;
   for (ImageControl& c : controls_) c.rect = to_device(c.twips, dpi);
-
-  const BmpView& source = art::has_2x() ? background_art_2x_ : background_art_;
-  exact_background_.reset();
-  if (dpi == kBaseDpi) exact_background_ = background_art_;
-  if (dpi == kTwiceDpi && art::has_2x()) exact_background_ = background_art_2x_;
-  background_ = {};
-  if (!exact_background_)
-    background_ = area_average(
-        [&](int x, int y, int n, uint32_t* out) { source.read_row(x, y, n, out); },
-        {source.width(), source.height()}, size, {0, 0, size.w, size.h});
+  lay_background();
   for (ImageControl& c : controls_) make_picture(c);
+}
+
+// The background straight into the framebuffer, the one copy of it at the
+// device size: only what lies beneath a picture is kept aside as well.
+void ZolForm::lay_background() {
+  const bool exact_2x = dpi_ == kTwiceDpi && art::has_2x();
+  if (dpi_ == kBaseDpi || exact_2x) {
+    // Row by row, never zeroed first: at the window's size that costs.
+    const BmpView& art = exact_2x ? background_art_2x_ : background_art_;
+    std::vector<uint32_t> line(static_cast<size_t>(frame_.width));
+    frame_.pixels.clear();
+    frame_.pixels.reserve(line.size() * frame_.height);
+    for (int y = 0; y < frame_.height; ++y) {
+      art.read_row(0, y, frame_.width, line.data());
+      frame_.pixels.insert(frame_.pixels.end(), line.begin(), line.end());
+    }
+  } else {
+    const BmpView& source = art::has_2x() ? background_art_2x_ : background_art_;
+    frame_.pixels = area_average(
+        [&](int x, int y, int n, uint32_t* out) { source.read_row(x, y, n, out); },
+        {source.width(), source.height()}, {frame_.width, frame_.height},
+        {0, 0, frame_.width, frame_.height}).pixels;
+  }
+  for (ImageControl& c : controls_) {
+    c.under = {};
+    if (c.art.width() == 0) continue;
+    c.under = {c.rect.w, c.rect.h, {}};
+    for (int y = c.rect.y; y < c.rect.y + c.rect.h; ++y) {
+      const auto row = frame_.pixels.begin() + static_cast<ptrdiff_t>(y) * frame_.width + c.rect.x;
+      c.under.pixels.insert(c.under.pixels.end(), row, row + c.rect.w);
+    }
+  }
 }
 
 // The source background with the lit picture pasted, averaged over the
@@ -114,9 +138,10 @@ void ZolForm::make_picture(ImageControl& c) {
                            {frame_.width, frame_.height}, c.rect);
 }
 
+// The frame freshly built holds the background: the pictures go over it.
 void ZolForm::present_whole() {
   const DeviceRect whole{0, 0, frame_.width, frame_.height};
-  compose(whole);
+  draw_pictures(whole);
   platform_.present(frame_, std::span(&whole, 1));
 }
 
@@ -222,15 +247,27 @@ void ZolForm::mark_dirty(DeviceRect area) {
   dirty_.push_back(area);
 }
 
+// Only what lies beneath a picture ever changes, so the background kept
+// aside there is all that is read back.
+void ZolForm::background_row(int x, int y, int count, uint32_t* out) const {
+  for (const ImageControl& c : controls_)
+    if (!c.under.pixels.empty() && c.rect.contains({x, y}) && x + count <= c.rect.x + c.rect.w) {
+      std::copy_n(&c.under.pixels[static_cast<size_t>(y - c.rect.y) * c.rect.w + (x - c.rect.x)],
+                  count, out);
+      return;
+    }
+  throw std::logic_error("ZolForm keeps no background at " + std::to_string(x) + "," +
+                         std::to_string(y));
+}
+
 // Background first, then each visible picture from the bottom of the stack up.
 void ZolForm::compose(DeviceRect area) {
-  for (int y = area.y; y < area.y + area.h; ++y) {
-    uint32_t* row = &frame_.pixels[static_cast<size_t>(y) * frame_.width + area.x];
-    if (exact_background_)
-      exact_background_->read_row(area.x, y, area.w, row);
-    else
-      std::copy_n(&background_.pixels[static_cast<size_t>(y) * frame_.width + area.x], area.w, row);
-  }
+  for (int y = area.y; y < area.y + area.h; ++y)
+    background_row(area.x, y, area.w, &frame_.pixels[static_cast<size_t>(y) * frame_.width + area.x]);
+  draw_pictures(area);
+}
+
+void ZolForm::draw_pictures(DeviceRect area) {
   for (auto c = controls_.rbegin(); c != controls_.rend(); ++c) {
     if (!c->visible || !c->picture) continue;
     const DeviceRect part = intersect(area, c->rect);

@@ -47,6 +47,7 @@ struct ImageControl {
   TwipsRect twips;
   DeviceRect rect;                // at the form's DPI
   std::optional<Image> picture;   // device-size, rect.w x rect.h
+  Image under;                    // the background beneath a picture, to put it out again
   bool visible = true;
   Procedure on_move = nullptr, on_click = nullptr;
   BmpView art, art_2x;            // the built-in pictures it is made from
@@ -90,8 +91,11 @@ class ZolForm : public EventSink {
   static constexpr int kNoTarget = -2, kWindow = -1;
 
   void build(int dpi);
+  void lay_background();
   void make_picture(ImageControl& c);
   void present_whole();
+  void draw_pictures(DeviceRect area);
+  void background_row(int x, int y, int count, uint32_t* out) const;
   int target_at(DevicePoint p) const;
   Procedure handler(int target, FormEvent event) const;
   ImageControl& find(std::string_view name);
@@ -100,11 +104,6 @@ class ZolForm : public EventSink {
 
   Platform& platform_;
   BmpView background_art_, background_art_2x_;
-  // At the device size. Left empty where the artwork fits the window as it
-  // is (96 DPI, or 192 with the 2x set): then read from the built-in bytes,
-  // so that the framebuffer is the one decoded copy.
-  Image background_;
-  std::optional<BmpView> exact_background_;
   std::vector<IconImage> icons_;
   std::vector<ImageControl> controls_;  // top of the stack first
   Procedure form_on_move_ = nullptr, form_on_click_ = nullptr;

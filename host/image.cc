@@ -46,28 +46,34 @@ BmpView::BmpView(std::span<const uint8_t> bytes, std::string_view file, int want
   if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M') r.fail("not a BMP file");
   const uint32_t offset = r.u32(10);
   const uint32_t info = r.u32(14);
-  if (!known_info_size(info)) r.fail("unsupported header size " + std::to_string(info));
-  const int32_t width = r.i32(18), height = r.i32(22);
+  if (!known_info_size(info))
+    r.fail("header of " + std::to_string(info) + " bytes, must be 40, 108 or 124");
+  // A negative height means rows top-down, as some paint programs write them.
+  const int64_t width = r.i32(18), signed_height = r.i32(22);
+  const int64_t height = signed_height < 0 ? -signed_height : signed_height;
   if (width != want_width || height != want_height)
     r.fail("size is " + std::to_string(width) + " x " + std::to_string(height) + ", must be " +
-           std::to_string(want_width) + " x " + std::to_string(want_height) +
-           (height == -want_height ? " with rows bottom-up" : ""));
+           std::to_string(want_width) + " x " + std::to_string(want_height));
   if (r.u16(26) != 1) r.fail("plane count must be 1");
   const uint16_t bits = r.u16(28);
   if (bits != 24) r.fail("depth is " + std::to_string(bits) + " bits, must be 24");
   if (r.u32(30) != kBiRgb) r.fail("compressed, must be uncompressed (BI_RGB)");
+  if (const uint32_t colours = r.u32(46); colours != 0)
+    r.fail("has a palette of " + std::to_string(colours) + " colours, must have none");
   if (offset < 14 + info) r.fail("pixel data overlaps the header");
-  const size_t stride = row_stride(width, 24);
-  r.need(offset, stride * static_cast<size_t>(height));
+  const size_t stride = row_stride(want_width, 24);
+  if (offset > bytes.size() || stride * static_cast<size_t>(want_height) > bytes.size() - offset)
+    r.fail("pixel data is truncated");
   pixels_ = bytes.data() + offset;
   stride_ = stride;
-  width_ = width;
-  height_ = height;
+  width_ = want_width;
+  height_ = want_height;
+  top_down_ = signed_height < 0;
 }
 
 void BmpView::read_row(int x, int y, int count, uint32_t* out) const {
-  const uint8_t* in =
-      pixels_ + stride_ * static_cast<size_t>(height_ - 1 - y) + 3 * static_cast<size_t>(x);
+  const int row = top_down_ ? y : height_ - 1 - y;
+  const uint8_t* in = pixels_ + stride_ * static_cast<size_t>(row) + 3 * static_cast<size_t>(x);
   for (int i = 0; i < count; ++i, in += 3) out[i] = uint32_t{in[2]} << 16 | in[1] << 8 | in[0];
 }
 

@@ -26,9 +26,11 @@ struct Image {
   uint32_t at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
 };
 
-// Accepts only BITMAPINFOHEADER (40 bytes), 1 plane, 24 bits, BI_RGB,
-// bottom-up rows padded to 4 bytes, of exactly want_width x want_height.
-// `file` names the picture in messages ("background.bmp: ...").
+// Accepts what paint programs export as an uncompressed 24-bit BMP: a
+// BITMAPINFOHEADER or the V4/V5 header that extends it, any pixels per metre,
+// rows bottom-up or top-down (negative height) padded to 4 bytes, no palette,
+// of exactly want_width x want_height. `file` names the picture in messages
+// ("background.bmp: ...").
 Image decode_bmp(std::span<const uint8_t> bytes, std::string_view file, int want_width,
                  int want_height);
 
@@ -50,6 +52,7 @@ class BmpView {
   const uint8_t* pixels_ = nullptr;
   size_t stride_ = 0;
   int width_ = 0, height_ = 0;
+  bool top_down_ = false;
 };
 
 // Accepts an ICO (type 1) whose images are BITMAPINFOHEADER DIBs of 8 bits

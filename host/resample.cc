@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <stdexcept>
 #include <vector>
 
 namespace zol {
@@ -58,14 +59,33 @@ void sum_row(const Axis& ax, const uint32_t* row, uint32_t* sums) {
   }
 }
 
+// Rounded division by a constant as a multiplication: with m = ceil(2^55 / d)
+// and n < 256 d, (n m) >> 55 is floor(n / d) exactly for every d < 2^23, and
+// n m stays below 2^63. A division per channel would take most of the time.
+class Divider {
+ public:
+  static constexpr int kShift = 55;
+  explicit Divider(uint64_t d) : half_(d / 2), m_(((uint64_t{1} << kShift) + d - 1) / d) {
+    if (d >= (uint64_t{1} << 23)) throw std::logic_error("area_average: pictures too large");
+  }
+  uint32_t rounded(uint32_t n) const { return static_cast<uint32_t>((n + half_) * m_ >> kShift); }
+
+ private:
+  uint64_t half_, m_;
+};
+
 }  // namespace
 
 Image area_average(const RowReader& source_rows, ArtSize source, DeviceSize whole,
                    DeviceRect part) {
   const Axis ax(source.w, whole.w, part.x, part.x + part.w);
   const Axis ay(source.h, whole.h, part.y, part.y + part.h);
-  Image out{part.w, part.h, std::vector<uint32_t>(static_cast<size_t>(part.w) * part.h)};
+  Image out{part.w, part.h, {}};
   const size_t width = static_cast<size_t>(part.w);
+  // Filled row by row, never zeroed first: at the window's size that would
+  // cost as much again.
+  out.pixels.reserve(width * part.h);
+  std::vector<uint32_t> line(width);
 
   // Each source row is read and summed along x once, kept while device rows
   // still cover it: at most ay.widest rows at a time.
@@ -73,8 +93,9 @@ Image area_average(const RowReader& source_rows, ArtSize source, DeviceSize whol
   std::vector<uint32_t> row(static_cast<size_t>(ax.source_end - ax.source_begin));
   std::vector<uint32_t> sums(static_cast<size_t>(slots) * 3 * width);
   std::vector<int> held(slots, -1);
-  std::vector<uint64_t> acc(3 * width);
-  const uint64_t total = uint64_t{ax.total} * ay.total, half = total / 2;
+  // 255 * total at most: fits, as total < 2^23.
+  std::vector<uint32_t> acc(3 * width);
+  const Divider divide(uint64_t{ax.total} * ay.total);
 
   for (int py = 0; py < part.h; ++py) {
     std::fill(acc.begin(), acc.end(), 0);
@@ -87,13 +108,12 @@ Image area_average(const RowReader& source_rows, ArtSize source, DeviceSize whol
         sum_row(ax, row.data(), s);
         held[slot] = sy;
       }
-      for (size_t i = 0; i < 3 * width; ++i) acc[i] += uint64_t{s[i]} * wy[k];
+      for (size_t i = 0; i < 3 * width; ++i) acc[i] += s[i] * wy[k];
     }
-    uint32_t* dst = &out.pixels[py * width];
     for (size_t x = 0; x < width; ++x)
-      dst[x] = static_cast<uint32_t>((acc[3 * x] + half) / total) << 16 |
-               static_cast<uint32_t>((acc[3 * x + 1] + half) / total) << 8 |
-               static_cast<uint32_t>((acc[3 * x + 2] + half) / total);
+      line[x] = divide.rounded(acc[3 * x]) << 16 | divide.rounded(acc[3 * x + 1]) << 8 |
+                divide.rounded(acc[3 * x + 2]);
+    out.pixels.insert(out.pixels.end(), line.begin(), line.end());
   }
   return out;
 }

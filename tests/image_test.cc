@@ -14,13 +14,27 @@ using test::put32;
 
 uint32_t gradient(int x, int y) { return static_cast<uint32_t>(x * 40) << 16 | (y * 50) << 8 | 7; }
 
-TEST(DecodeBmpTest, ReadsBottomUpRowsWithTheirPadding) {
-  // 3 pixels a row: 9 bytes of colour, 3 of padding.
-  const auto bytes = test::make_bmp(3, 2, gradient);
-  const Image image = decode_bmp(bytes, "tiny.bmp", 3, 2);
-  ASSERT_EQ(image.pixels.size(), 6u);
-  for (int y = 0; y < 2; ++y)
-    for (int x = 0; x < 3; ++x) EXPECT_EQ(image.at(x, y), gradient(x, y)) << x << "," << y;
+// What paint programs export: each layout must give the same pixels. Three
+// pixels a row: 9 bytes of colour, 3 of padding.
+TEST(DecodeBmpTest, ReadsEveryLayoutPaintProgramsWrite) {
+  struct Case {
+    const char* name;
+    test::BmpLayout layout;
+  };
+  const Case cases[] = {
+      {"info header, bottom-up", {}},
+      {"info header, top-down", {40, 2834, true}},
+      {"V4 header", {108, 2834, false}},
+      {"V5 header, 96 DPI, top-down", {124, 3780, true}},
+      {"no resolution", {40, 0, false}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Image image = decode_bmp(test::make_bmp(3, 2, gradient, c.layout), "tiny.bmp", 3, 2);
+    ASSERT_EQ(image.pixels.size(), 6u);
+    for (int y = 0; y < 2; ++y)
+      for (int x = 0; x < 3; ++x) EXPECT_EQ(image.at(x, y), gradient(x, y)) << x << "," << y;
+  }
 }
 
 // Composing reads stretches of rows straight from the file's bytes.
@@ -30,12 +44,15 @@ TEST(BmpViewTest, ReadsAnyStretchOfARowInPlace) {
   struct Case {
     int x, y, count;
   };
-  for (const Case c : {Case{0, 0, 5}, Case{2, 0, 3}, Case{1, 2, 3}, Case{4, 1, 1}}) {
-    std::vector<uint32_t> out(static_cast<size_t>(c.count) + 1, 0xDEADBEEF);
-    view.read_row(c.x, c.y, c.count, out.data());
-    for (int i = 0; i < c.count; ++i)
-      EXPECT_EQ(out[i], gradient(c.x + i, c.y)) << c.x + i << "," << c.y;
-    EXPECT_EQ(out.back(), 0xDEADBEEFu) << "wrote past the stretch";
+  const auto top_down = test::make_bmp(5, 3, gradient, {124, 3780, true});
+  for (const BmpView& v : {view, BmpView(top_down, "top.bmp", 5, 3)}) {
+    for (const Case c : {Case{0, 0, 5}, Case{2, 0, 3}, Case{1, 2, 3}, Case{4, 1, 1}}) {
+      std::vector<uint32_t> out(static_cast<size_t>(c.count) + 1, 0xDEADBEEF);
+      v.read_row(c.x, c.y, c.count, out.data());
+      for (int i = 0; i < c.count; ++i)
+        EXPECT_EQ(out[i], gradient(c.x + i, c.y)) << c.x + i << "," << c.y;
+      EXPECT_EQ(out.back(), 0xDEADBEEFu) << "wrote past the stretch";
+    }
   }
   EXPECT_THROW(BmpView(bytes, "tiny.bmp", 5, 2), ImageError);
 }
@@ -51,14 +68,25 @@ TEST(DecodeBmpTest, RejectsWhatItCanNotShowNamingTheFile) {
       {"magic", [](auto& b) { b[0] = 'P'; }, "pic.bmp: not a BMP file"},
       {"header cut", [](auto& b) { b.resize(20); }, "pic.bmp: truncated"},
       {"wider", [](auto& b) { put32(b, 18, 4); }, "pic.bmp: size is 4 x 2, must be 3 x 2"},
-      {"top-down", [](auto& b) { put32(b, 22, static_cast<uint32_t>(-2)); },
-       "pic.bmp: size is 3 x -2, must be 3 x 2 with rows bottom-up"},
+      {"taller, top-down", [](auto& b) { put32(b, 22, static_cast<uint32_t>(-3)); },
+       "pic.bmp: size is 3 x 3, must be 3 x 2"},
+      {"height of INT_MIN", [](auto& b) { put32(b, 22, 0x80000000u); },
+       "pic.bmp: size is 3 x 2147483648, must be 3 x 2"},
       {"depth", [](auto& b) { put16(b, 28, 32); }, "pic.bmp: depth is 32 bits, must be 24"},
       {"planes", [](auto& b) { put16(b, 26, 2); }, "pic.bmp: plane count must be 1"},
+      {"depth 8", [](auto& b) { put16(b, 28, 8); }, "pic.bmp: depth is 8 bits, must be 24"},
       {"rle", [](auto& b) { put32(b, 30, 1); }, "pic.bmp: compressed, must be uncompressed (BI_RGB)"},
-      {"core header", [](auto& b) { put32(b, 14, 12); }, "pic.bmp: unsupported header size 12"},
-      {"pixels cut", [](auto& b) { b.pop_back(); }, "pic.bmp: truncated"},
-      {"offset past end", [](auto& b) { put32(b, 10, 0xFFFFFFF0u); }, "pic.bmp: truncated"},
+      {"bit fields", [](auto& b) { put32(b, 30, 3); },
+       "pic.bmp: compressed, must be uncompressed (BI_RGB)"},
+      {"palette", [](auto& b) { put32(b, 46, 16); },
+       "pic.bmp: has a palette of 16 colours, must have none"},
+      {"core header", [](auto& b) { put32(b, 14, 12); },
+       "pic.bmp: header of 12 bytes, must be 40, 108 or 124"},
+      {"V3 header", [](auto& b) { put32(b, 14, 56); },
+       "pic.bmp: header of 56 bytes, must be 40, 108 or 124"},
+      {"pixels cut", [](auto& b) { b.pop_back(); }, "pic.bmp: pixel data is truncated"},
+      {"offset past end", [](auto& b) { put32(b, 10, 0xFFFFFFF0u); },
+       "pic.bmp: pixel data is truncated"},
       {"offset in header", [](auto& b) { put32(b, 10, 20); }, "pic.bmp: pixel data overlaps the header"},
   };
   for (const Case& c : cases) {

@@ -73,6 +73,19 @@ TEST(AreaAverageTest, AHalfSizePictureIsTheMeanOfEachBlock) {
   EXPECT_EQ(out.pixels, (std::vector<uint32_t>{0x030404, 0xBFBFBF}));
 }
 
+// Every sum a device pixel can gather, for many block sizes: the mean is
+// rounded half up, exactly.
+TEST(AreaAverageTest, MeansAreRoundedHalfUpExactly) {
+  for (int d = 1; d <= 48; ++d)
+    for (int sum = 0; sum <= 255 * d; ++sum) {
+      Image src{d, 1, std::vector<uint32_t>(d)};
+      for (int i = 0, left = sum; i < d; ++i, left -= std::min(left, 255))
+        src.pixels[i] = static_cast<uint32_t>(std::min(left, 255));
+      const uint32_t want = static_cast<uint32_t>((2 * sum + d) / (2 * d));
+      ASSERT_EQ(scale(src, 1, 1, {0, 0, 1, 1}).pixels[0], want) << sum << " / " << d;
+    }
+}
+
 TEST(AreaAverageTest, TheSameSizeIsTheSamePicture) {
   const Image src = pattern(9, 4);
   EXPECT_EQ(scale(src, 9, 4, {0, 0, 9, 4}).pixels, src.pixels);

@@ -17,6 +17,7 @@ set(unit_tests
   tests/resample_test.cc
   tests/image_test.cc
   tests/art_test.cc
+  art/check/checks.cc
   tests/hover_test.cc
   tests/actions_test.cc)
 if(WIN32)
@@ -63,10 +64,13 @@ if(NOT WIN32)
     tests/e2e/actions_test.cc
     tests/e2e/faults_test.cc
     tests/e2e/game_dir_test.cc
+    tests/e2e/art_folder.cc
+    tests/e2e/art_check_test.cc
     tests/e2e/binary_under_test.cc)
   target_link_libraries(zol_tests PRIVATE X11::Xtst X11::Xdamage)
-  target_compile_definitions(zol_tests PRIVATE ZOL_BINARY="$<TARGET_FILE:zol>")
-  add_dependencies(zol_tests zol)
+  target_compile_definitions(zol_tests PRIVATE ZOL_BINARY="$<TARGET_FILE:zol>"
+    ZOL_ART_CHECK="$<TARGET_FILE:zol_art_check>")
+  add_dependencies(zol_tests zol zol_art_check)
   # valgrind can't run what a sanitizer instruments.
   if(ZOL_SANITIZE)
     target_compile_definitions(zol_tests PRIVATE ZOL_SANITIZED)

@@ -366,12 +366,27 @@ def button(under, label, look, k):
     paint(img, inner, gradient(img.size, style["face"]))
     shine = ImageChops.subtract(inner, ImageChops.offset(inner, 0, k))
     paint(img, shine.point(lambda v: v // 2), style["shine"])
-    font = load_font(LABEL_FONT, 12 * k)
-    l, t, r, b = font.getbbox(label)
-    pos = ((img.width - (r - l)) // 2 - l, (img.height - (b - t)) // 2 - t)
+    # Laid out as at 1x, where hinting rounds each advance to a whole pixel.
+    # At a larger size each letter is drawn at size, its ink centred on where
+    # the 1x letter's is, so that the label matches the 1x one when halved.
+    layout, font = load_font(LABEL_FONT, 12), load_font(LABEL_FONT, 12 * k)
+    l, t, r, b = layout.getbbox(label)
+    x, y = (BUTTON_W - (r - l)) // 2 - l, (BUTTON_H - (b - t)) // 2 - t
     draw = ImageDraw.Draw(img)
-    draw.text((pos[0] + k, pos[1] + k), label, font=font, fill=(10, 6, 4))
-    draw.text(pos, label, font=font, fill=style["text"])
+    if k == 1:
+        letters = [(x, y, label)]
+    else:
+        _, t2, _, b2 = font.getbbox(label)
+        top = round((y + (t + b) / 2) * k - (t2 + b2) / 2)
+        letters = []
+        for i, letter in enumerate(label):
+            l1, _, r1, _ = layout.getbbox(letter)
+            l2, _, r2, _ = font.getbbox(letter)
+            centre = x + layout.getlength(label[:i]) + (l1 + r1) / 2
+            letters.append((round(centre * k - (l2 + r2) / 2), top, letter))
+    for offset, fill in ((k, (10, 6, 4)), (0, style["text"])):
+        for left, top, text in letters:
+            draw.text((left + offset, top + offset), text, font=font, fill=fill)
     return img, outer
 
 
