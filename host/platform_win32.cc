@@ -1,6 +1,8 @@
 // The Win32 platform: one WS_POPUP window painted from the framebuffer,
 // pointer messages as neutral events, programs started with CreateProcessW
-// and addresses handed to ShellExecuteA. No Windows type leaves this file.
+// and addresses handed to ShellExecuteA. Per-monitor DPI aware through the
+// manifest (host/zol.manifest): it reports the monitor's DPI and passes DPI
+// changes on, and the core scales. No Windows type leaves this file.
 
 // Wide-character APIs throughout; no min/max macros.
 #define UNICODE
@@ -151,6 +153,7 @@ class Win32Platform final : public Platform {
   void register_class();
   void paint();
   void deliver(PointerEvent::Kind kind, int button, LPARAM l);
+  BOOL scaled_size(int dpi, SIZE& size) const;
   template <typename Call>
   void to_sink(Call call);
 
@@ -187,17 +190,41 @@ void Win32Platform::register_class() {
     throw PlatformError("Das Fenster ließ sich nicht anlegen: " + system_reason(GetLastError()));
 }
 
-// The whole monitor, not its work area: the menu sits in the middle of the
-// picture the user sees, as on Linux, wherever a taskbar lies.
+using GetDpiForMonitorFunction = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI: the scale the user set
+
+// The monitor's DPI as the user set it (Windows 8.1 on, through shcore);
+// before that one DPI for the whole desktop.
+int monitor_dpi(HMONITOR monitor) {
+  // Only the system's own shcore, never one lying beside the menu.
+  if (HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+    UINT x = 0, y = 0;
+    HRESULT result = E_NOTIMPL;
+    if (FARPROC entry = GetProcAddress(shcore, "GetDpiForMonitor"))
+      result = reinterpret_cast<GetDpiForMonitorFunction>(reinterpret_cast<void (*)()>(entry))(
+          monitor, kEffectiveDpi, &x, &y);
+    FreeLibrary(shcore);
+    if (SUCCEEDED(result) && x > 0) return static_cast<int>(x);
+  }
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+}
+
+// The whole monitor under the pointer, not its work area: the menu sits in
+// the middle of the picture the user sees, as on Linux, wherever a taskbar
+// lies. Per-monitor aware, the process sees it in device pixels.
 Screen Win32Platform::screen() {
   POINT cursor{};
   GetCursorPos(&cursor);
-  MONITORINFO monitor{};
-  monitor.cbSize = sizeof monitor;
+  HMONITOR monitor = MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY);
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
   RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  if (GetMonitorInfoW(MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY), &monitor))
-    area = monitor.rcMonitor;
-  return {96, {area.left, area.top, area.right - area.left, area.bottom - area.top}};
+  if (GetMonitorInfoW(monitor, &info)) area = info.rcMonitor;
+  const DeviceRect rect{area.left, area.top, area.right - area.left, area.bottom - area.top};
+  return {monitor_dpi(monitor), rect};
 }
 
 constexpr DWORD kStyle = WS_POPUP;
@@ -207,6 +234,14 @@ RECT window_rect(DeviceRect where) {
   RECT frame{where.x, where.y, where.x + where.w, where.y + where.h};
   AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
   return frame;
+}
+
+// The client area of the window rectangle `frame`.
+DeviceRect client_rect(const RECT& frame) {
+  const RECT border = window_rect({});
+  return {frame.left - border.left, frame.top - border.top,
+          (frame.right - frame.left) - (border.right - border.left),
+          (frame.bottom - frame.top) - (border.bottom - border.top)};
 }
 
 void Win32Platform::create_window(const WindowSpec& spec) {
@@ -283,6 +318,16 @@ void Win32Platform::deliver(PointerEvent::Kind kind, int button, LPARAM l) {
   });
 }
 
+// The system proposes a size for the window at the DPI it moves to; the
+// menu's own is exact, not the old one multiplied.
+BOOL Win32Platform::scaled_size(int dpi, SIZE& size) const {
+  if (!sink_) return FALSE;
+  const DeviceSize client = sink_->window_size_at(dpi);
+  const RECT frame = window_rect({0, 0, client.w, client.h});
+  size = {frame.right - frame.left, frame.bottom - frame.top};
+  return TRUE;
+}
+
 LRESULT CALLBACK Win32Platform::window_proc(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(l);
@@ -337,6 +382,13 @@ LRESULT Win32Platform::handle(HWND window, UINT message, WPARAM w, LPARAM l) {
     case WM_CLOSE:
       to_sink([](EventSink& sink) { sink.close_requested(); });
       return 0;
+    case WM_GETDPISCALEDSIZE:
+      return scaled_size(static_cast<int>(w), *reinterpret_cast<SIZE*>(l));
+    case WM_DPICHANGED: {
+      const DeviceRect suggested = client_rect(*reinterpret_cast<const RECT*>(l));
+      to_sink([&](EventSink& sink) { sink.dpi_changed(LOWORD(w), suggested); });
+      return 0;
+    }
     case WM_NCDESTROY:
       window_ = nullptr;
       break;

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +16,7 @@
 #include <optional>
 #include <vector>
 
+#include "host/presenter_x11.h"
 #include "host/scale.h"
 #include "host/spawn_posix.h"
 
@@ -31,15 +31,44 @@ int on_io_error(Display*) {
   _exit(1);
 }
 
-// A protocol error (say a window gone in a race) is not worth dying for.
+// Set while an ErrorTrap lives: the first error it caught.
+bool trapping = false;
+std::optional<std::string> trapped;
+
+// A protocol error (say a window gone in a race) is not worth dying for,
+// unless a window is being made.
 int on_error(Display* display, XErrorEvent* e) {
   char text[256] = "";
   XGetErrorText(display, e->error_code, text, sizeof text);
-  std::fprintf(stderr, "zol: X-Fehler: %s (Anfrage %d.%d)\n", text, e->request_code, e->minor_code);
+  char line[400];
+  std::snprintf(line, sizeof line, "%s (Anfrage %d.%d)", text, e->request_code, e->minor_code);
+  if (!trapping)
+    std::fprintf(stderr, "zol: X-Fehler: %s\n", line);
+  else if (!trapped)
+    trapped = line;
   return 0;
 }
 
 }  // namespace
+
+ErrorTrap::ErrorTrap() {
+  trapping = true;
+  trapped.reset();
+}
+
+ErrorTrap::~ErrorTrap() {
+  trapping = false;
+  trapped.reset();
+}
+
+std::optional<std::string> ErrorTrap::first_error(Display* display) {
+  XSync(display, False);
+  return trapped;
+}
+
+void ErrorTrap::check(Display* display, const std::string& what) {
+  if (auto error = first_error(display)) throw PlatformError(what + ": X-Fehler " + *error + ".");
+}
 
 Display* open_display() {
   XSetIOErrorHandler(on_io_error);
@@ -162,14 +191,13 @@ class X11Platform final : public Platform {
  private:
   Atom atom(const char* name) { return XInternAtom(display_, name, False); }
   void connect();
-  XVisualInfo pick_visual();
   void set_properties(const WindowSpec& spec);
   void push(DeviceRect area);
   void dispatch(XEvent& event, EventSink& sink);
 
   Display* display_ = nullptr;
   Window window_ = 0;
-  Visual* visual_ = nullptr;
+  std::optional<x11::Presenter> presenter_;
   Colormap own_colormap_ = 0;
   GC gc_ = nullptr;
   Atom wm_protocols_ = 0, wm_delete_ = 0;
@@ -192,49 +220,18 @@ Screen X11Platform::screen() {
           x11::monitor_at_pointer(display_)};
 }
 
-XVisualInfo X11Platform::pick_visual() {
-  // Exactly the layout of our pixels: 0x00RRGGBB in a 32-bit unit.
-  XVisualInfo want{};
-  want.screen = DefaultScreen(display_);
-  want.depth = 24;
-  want.c_class = TrueColor;
-  want.red_mask = 0xff0000;
-  want.green_mask = 0x00ff00;
-  want.blue_mask = 0x0000ff;
-  int count = 0;
-  XVisualInfo* found =
-      XGetVisualInfo(display_,
-                     VisualScreenMask | VisualDepthMask | VisualClassMask | VisualRedMaskMask |
-                         VisualGreenMaskMask | VisualBlueMaskMask,
-                     &want, &count);
-  int formats = 0;
-  bool bpp32 = false;
-  if (XPixmapFormatValues* f = XListPixmapFormats(display_, &formats)) {
-    for (int i = 0; i < formats; ++i) bpp32 |= f[i].depth == 24 && f[i].bits_per_pixel == 32;
-    XFree(f);
-  }
-  if (!found || !bpp32) {
-    if (found) XFree(found);
-    throw PlatformError("Der X-Server bietet keine 24-Bit-TrueColor-Darstellung.");
-  }
-  XVisualInfo vi = found[0];
-  for (int i = 0; i < count; ++i)
-    if (found[i].visual == DefaultVisual(display_, want.screen)) vi = found[i];
-  XFree(found);
-  return vi;
-}
-
 void X11Platform::create_window(const WindowSpec& spec) {
   if (window_) destroy_window();
   connect();
+  x11::ErrorTrap trap;
   try {
-    XVisualInfo vi = pick_visual();
-    visual_ = vi.visual;
+    const XVisualInfo vi = x11::pick_visual(display_);
+    presenter_.emplace(display_, vi);
     const int screen = DefaultScreen(display_);
     const Window root = RootWindow(display_, screen);
     Colormap colormap = DefaultColormap(display_, screen);
-    if (visual_ != DefaultVisual(display_, screen))
-      colormap = own_colormap_ = XCreateColormap(display_, root, visual_, AllocNone);
+    if (vi.visual != DefaultVisual(display_, screen))
+      colormap = own_colormap_ = XCreateColormap(display_, root, vi.visual, AllocNone);
 
     const DeviceRect where = spec.where;
     XSetWindowAttributes attrs{};
@@ -244,13 +241,14 @@ void X11Platform::create_window(const WindowSpec& spec) {
     attrs.event_mask = ExposureMask | PointerMotionMask | ButtonPressMask | ButtonReleaseMask |
                        StructureNotifyMask;
     window_ =
-        XCreateWindow(display_, root, where.x, where.y, where.w, where.h, 0, 24, InputOutput,
-                      visual_, CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attrs);
+        XCreateWindow(display_, root, where.x, where.y, where.w, where.h, 0, vi.depth, InputOutput,
+                      vi.visual, CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attrs);
     XGCValues values{};
     values.graphics_exposures = False;
     gc_ = XCreateGC(display_, window_, GCGraphicsExposures, &values);
     set_properties(spec);
     dpi_ = spec.dpi;
+    trap.check(display_, "Der X-Server hat das Fenster des Menüs abgelehnt");
   } catch (...) {
     destroy_window();
     throw;
@@ -293,21 +291,8 @@ void X11Platform::place_window(DeviceRect where) {
 }
 
 void X11Platform::push(DeviceRect area) {
-  if (!frame_ || !mapped_ || frame_->pixels.empty()) return;
-  const int x0 = std::max(area.x, 0), y0 = std::max(area.y, 0);
-  const int x1 = std::min(area.x + area.w, frame_->width);
-  const int y1 = std::min(area.y + area.h, frame_->height);
-  if (x1 <= x0 || y1 <= y0) return;
-  // Wraps the framebuffer's own memory: no copy on our side.
-  XImage* image =
-      XCreateImage(display_, visual_, 24, ZPixmap, 0,
-                   reinterpret_cast<char*>(const_cast<uint32_t*>(frame_->pixels.data())),
-                   frame_->width, frame_->height, 32, frame_->width * 4);
-  if (!image) return;
-  image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
-  XPutImage(display_, window_, gc_, image, x0, y0, x0, y0, x1 - x0, y1 - y0);
-  image->data = nullptr;  // ours, not Xlib's to free
-  XDestroyImage(image);
+  if (!frame_ || !mapped_ || !presenter_) return;
+  presenter_->put(window_, gc_, *frame_, area.x, area.y, area.w, area.h);
 }
 
 void X11Platform::present(const Framebuffer& frame, std::span<const DeviceRect> areas) {
@@ -319,8 +304,9 @@ void X11Platform::present(const Framebuffer& frame, std::span<const DeviceRect> 
 
 void X11Platform::show_window() {
   if (!display_) return;
+  x11::ErrorTrap trap;
   XMapWindow(display_, window_);
-  XFlush(display_);
+  trap.check(display_, "Der X-Server hat das Fenster des Menüs nicht gezeigt");
 }
 
 void X11Platform::dispatch(XEvent& event, EventSink& sink) {
@@ -380,7 +366,7 @@ void X11Platform::destroy_window() {
   window_ = 0;
   gc_ = nullptr;
   own_colormap_ = 0;
-  visual_ = nullptr;
+  presenter_.reset();
   mapped_ = false;
 }
 
@@ -406,6 +392,9 @@ void X11Platform::show_failure(const std::string& text) {
 
 }  // namespace
 
-std::unique_ptr<Platform> make_platform() { return std::make_unique<X11Platform>(); }
+std::unique_ptr<Platform> make_platform() {
+  settle_process();
+  return std::make_unique<X11Platform>();
+}
 
 }  // namespace zol

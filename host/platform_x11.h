@@ -5,11 +5,26 @@
 #include <X11/Xlib.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "host/platform.h"
 
 namespace zol::x11 {
+
+// While one lives, X errors are caught instead of logged, so that making
+// a window either works or fails as a whole. One at a time.
+class ErrorTrap {
+ public:
+  ErrorTrap();
+  ~ErrorTrap();
+  ErrorTrap(const ErrorTrap&) = delete;
+  ErrorTrap& operator=(const ErrorTrap&) = delete;
+  // Once the server has handled all sent so far: the first error caught.
+  std::optional<std::string> first_error(Display* display);
+  // Throws PlatformError "<what>: X-Fehler <error>." when one was caught.
+  void check(Display* display, const std::string& what);
+};
 
 // Opens the display with our error handlers in place and the connection
 // closed on exec; nullptr when there is no X server to reach.

@@ -1,15 +1,16 @@
 # Windows: the Win32 platform and Zol.exe, one GUI executable that carries
-# its C++ runtime, its version block and its icon group.
+# its C++ runtime, its manifest, its version block and its icon group.
 enable_language(RC)
 
 add_library(zol_platform STATIC host/platform_win32.cc)
 target_link_libraries(zol_platform PUBLIC zol_core PRIVATE user32 gdi32)
 
 set(ZOL_ICON_FILE ${CMAKE_SOURCE_DIR}/art/zol.ico)
+set(ZOL_MANIFEST_FILE ${CMAKE_SOURCE_DIR}/host/zol.manifest)
 configure_file(host/zol.rc.in generated/zol.rc @ONLY)
 set(resources ${CMAKE_BINARY_DIR}/generated/zol.rc)
-set_source_files_properties(${resources} PROPERTIES OBJECT_DEPENDS ${ZOL_ICON_FILE}
-  COMPILE_OPTIONS "-c;65001")
+set_source_files_properties(${resources} PROPERTIES
+  OBJECT_DEPENDS "${ZOL_ICON_FILE};${ZOL_MANIFEST_FILE}" COMPILE_OPTIONS "-c;65001")
 
 add_executable(zol WIN32 host/main.cc ${resources})
 set_target_properties(zol PROPERTIES OUTPUT_NAME Zol)

@@ -32,17 +32,22 @@ std::string windows_path(const fs::path& path) {
   return text;
 }
 
-// An X desktop for wine programs, in the prefix of the cross build.
+// An X desktop for wine programs, in the prefix of the cross build, at the
+// DPI the user set in the prefix (Control Panel\Desktop's LogPixels).
 class WineDesktop {
  public:
-  WineDesktop(int width, int height) : x(width, height, /*window_manager=*/true) {
+  WineDesktop(int width, int height, int dpi = 96) : x(width, height, /*window_manager=*/true) {
     setenv("WINEPREFIX", ZOL_WINE_PREFIX, 1);
     setenv("WINEDEBUG", "-all", 1);
     setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+    // Set whatever the DPI, so that a run killed mid-test leaves none behind.
+    set_dpi(dpi);
+    dpi_set_ = dpi != 96;
   }
   // Every Windows process of the prefix goes with its server; the next
   // test's wine must not find it dying.
   ~WineDesktop() {
+    if (dpi_set_) set_dpi(96);
     x.run({"wineserver", "-k"});
     x.run({"wineserver", "-w"});
   }
@@ -57,6 +62,19 @@ class WineDesktop {
   void settle() { x.run({"wineserver", "-w"}); }
 
   XSession x;
+
+ private:
+  // 96 is the prefix's own: no value of ours.
+  void set_dpi(int dpi) {
+    const std::string key = "HKCU\\Control Panel\\Desktop";
+    if (dpi == 96) {
+      x.run({"wine", "reg", "delete", key, "/v", "LogPixels", "/f"});  // fails when unset
+    } else if (x.run({"wine", "reg", "add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d",
+                      std::to_string(dpi), "/f"}) != 0) {
+      throw std::runtime_error("can't set LogPixels in " ZOL_WINE_PREFIX);
+    }
+  }
+  bool dpi_set_ = false;
 };
 
 class WineWindowTest : public ::testing::TestWithParam<Screen> {};
@@ -94,6 +112,89 @@ INSTANTIATE_TEST_SUITE_P(ScreenSizes, WineWindowTest,
                            return std::to_string(info.param.width) + "x" +
                                   std::to_string(info.param.height);
                          });
+
+struct WineDpiCase {
+  const char* name;
+  int log_pixels;
+  Screen screen;
+  int width, height;
+  int dpi;  // the scale step it is drawn at
+};
+void PrintTo(const WineDpiCase& c, std::ostream* out) { *out << c.name; }
+
+// The menu's window on a desktop at `dpi`, found.
+struct MenuOnWine {
+  MenuOnWine(Screen screen, int dpi) : wine(screen.width, screen.height, dpi) {
+    wine.x.move_pointer(0, 0);
+    zol = wine.start(zol_binary());
+    window = wine.x.wait_for_window("Orvenna", kWineStart);
+    if (window) where = wine.x.geometry(window);
+  }
+  WineDesktop wine;
+  pid_t zol = -1;
+  unsigned long window = 0;
+  Geometry where;
+};
+
+class WineWindowAtDpiTest : public ::testing::TestWithParam<WineDpiCase> {};
+
+TEST_P(WineWindowAtDpiTest, HasTheSizeOfItsScaleStepCentredWithItsPicture) {
+  const WineDpiCase& c = GetParam();
+  MenuOnWine menu(c.screen, c.log_pixels);
+  ASSERT_NE(menu.window, 0u) << menu.wine.x.stderr_of(menu.zol);
+  const Geometry g = menu.where;
+  EXPECT_EQ(g.width, c.width);
+  EXPECT_EQ(g.height, c.height);
+  EXPECT_EQ(g.x, (c.screen.width - c.width) / 2);
+  EXPECT_EQ(g.y, (c.screen.height - c.height) / 2);
+  menu.wine.x.wait_for_pixels(g.x, g.y, background(c.dpi), 10);
+  EXPECT_TRUE(same_pixels(menu.wine.x.grab_window(menu.window), background(c.dpi), c.name));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dpis, WineWindowAtDpiTest,
+    ::testing::Values(WineDpiCase{"At144", 144, {1920, 1080}, 960, 720, 144},
+                      WineDpiCase{"At192", 192, {1920, 1080}, 1280, 960, 192},
+                      WineDpiCase{"At192On1024x768StepsDownTo144", 192, {1024, 768}, 960, 720,
+                                  144}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// One menu, each button in turn: the pointer's device pixel reaches the
+// core unscaled, and the twice-size highlight shows as it is.
+TEST(WineHoverAtDpiTest, At192EachButtonShowsExactlyItsTwiceSizeHighlight) {
+  MenuOnWine menu({1920, 1080}, 192);
+  ASSERT_NE(menu.window, 0u) << menu.wine.x.stderr_of(menu.zol);
+  XSession& x = menu.wine.x;
+  const Geometry g = menu.where;
+  ASSERT_EQ(g.width, 1280);
+  ASSERT_TRUE(x.wait_for_pixels(g.x, g.y, background(192), 10));
+  for (const MenuButton& b : menu_buttons()) {
+    const DevicePoint centre = b.centre(192);
+    x.move_pointer(g.x + centre.x, g.y + centre.y);
+    const Image expected = with_highlight(b, 192);
+    x.wait_for_pixels(g.x, g.y, expected);
+    EXPECT_TRUE(same_pixels(x.grab(g.x, g.y, g.width, g.height), expected, b.name + "-192"));
+    x.move_pointer(g.x + 640, g.y + 300);
+    x.wait_for_pixels(g.x, g.y, background(192));
+    EXPECT_TRUE(same_pixels(x.grab(g.x, g.y, g.width, g.height), background(192),
+                            b.name + "-192-off"));
+  }
+}
+
+// What the loader makes of Zol.exe's manifest, as wine's debug channels
+// tell it: parsed without complaint, its DPI awareness taken.
+TEST(WineManifestTest, TheLoaderTakesTheDpiAwarenessFromIt) {
+  WineDesktop wine(kScreenW, kScreenH);
+  setenv("WINEDEBUG", "-all,err+actctx,warn+actctx,fixme+actctx,trace+graphics", 1);
+  const pid_t zol = wine.start(zol_binary());
+  const unsigned long window = wine.x.wait_for_window("Orvenna", kWineStart);
+  ASSERT_NE(window, 0u) << wine.x.stderr_of(zol);
+  wine.x.send_close_request(window);
+  EXPECT_EQ(wine.x.wait_exit(zol, 20), std::optional<int>(0));
+  const std::string log = wine.x.stderr_of(zol);
+  EXPECT_NE(log.find("got dpiAwareness=L\"PerMonitorV2, PerMonitor\""), std::string::npos) << log;
+  EXPECT_EQ(log.find(":actctx:"), std::string::npos) << log;
+}
 
 // The menu copied into a folder whose name has a space and umlauts, started
 // from another folder that holds a game of its own, planted there.

@@ -8,15 +8,17 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <string_view>
 
 #include "art/art.h"
+#include "tests/windows/manifest.h"
 #include "tests/windows/pe_file.h"
 
 namespace zol::pe {
 namespace {
 
-constexpr uint32_t kIcon = 3, kIconGroup = 14, kVersion = 16;
-constexpr uint32_t kGerman = 0x0407;
+constexpr uint32_t kIcon = 3, kIconGroup = 14, kVersion = 16, kManifest = 24;
+constexpr uint32_t kGerman = 0x0407, kNeutral = 0;
 
 const Executable& zol_exe() {
   static const Executable exe = [] {
@@ -110,6 +112,81 @@ TEST(ZolExeTest, CarriesTheIconGroupOfTheArtwork) {
         << "image " << i << " differs from art/zol.ico";
   }
   EXPECT_EQ(sizes, (std::vector<int>{48, 32, 24, 16}));
+}
+
+const Resource* manifest() {
+  for (const Resource& r : zol_exe().resources)
+    if (r.type == kManifest) return &r;
+  return nullptr;
+}
+
+TEST(ZolExeTest, CarriesOneManifestWhereTheLoaderLooks) {
+  size_t manifests = 0;
+  for (const Resource& r : zol_exe().resources) manifests += r.type == kManifest;
+  ASSERT_EQ(manifests, 1u) << "one manifest, none the toolchain adds";
+  EXPECT_EQ(manifest()->id, 1u) << "CreateProcess reads number 1";
+  EXPECT_EQ(manifest()->language, kNeutral);
+  const std::string_view text(reinterpret_cast<const char*>(manifest()->data.data()),
+                              manifest()->data.size());
+  EXPECT_TRUE(text.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"")) << text.substr(0, 40);
+}
+
+// Each setting where the system reads it: under its parents, in its namespace.
+TEST(ZolExeTest, TheManifestAsksForPerMonitorDpiAThemedMessageBoxAndNoElevation) {
+  ASSERT_NE(manifest(), nullptr);
+  const XmlElement assembly = read_manifest(
+      {reinterpret_cast<const char*>(manifest()->data.data()), manifest()->data.size()});
+  EXPECT_EQ(assembly.name, "assembly");
+  EXPECT_EQ(assembly.xmlns, "urn:schemas-microsoft-com:asm.v1");
+  EXPECT_EQ(assembly.attribute("manifestVersion"), "1.0");
+
+  struct Setting {
+    const char* path;       // below <assembly>
+    const char* xmlns;
+    const char* attribute;  // nullptr: the element's text
+    const char* value;
+  };
+  static constexpr char kV3[] = "urn:schemas-microsoft-com:asm.v3";
+  constexpr Setting kSettings[] = {
+      {"application/windowsSettings/dpiAware",
+       "http://schemas.microsoft.com/SMI/2005/WindowsSettings", nullptr, "true/pm"},
+      {"application/windowsSettings/dpiAwareness",
+       "http://schemas.microsoft.com/SMI/2016/WindowsSettings", nullptr,
+       "PerMonitorV2, PerMonitor"},
+      {"trustInfo/security/requestedPrivileges/requestedExecutionLevel", kV3, "level",
+       "asInvoker"},
+      {"trustInfo/security/requestedPrivileges/requestedExecutionLevel", kV3, "uiAccess", "false"},
+      {"application/windowsSettings", kV3, nullptr, ""},
+  };
+  for (const Setting& s : kSettings) {
+    const std::vector<const XmlElement*> found = assembly.find(s.path);
+    ASSERT_EQ(found.size(), 1u) << s.path;
+    EXPECT_EQ(found[0]->xmlns, s.xmlns) << s.path;
+    EXPECT_EQ(s.attribute ? found[0]->attribute(s.attribute) : found[0]->text, s.value) << s.path;
+  }
+
+  // Common Controls 6, by Microsoft's key, of any architecture and language.
+  const auto controls = assembly.find("dependency/dependentAssembly/assemblyIdentity");
+  ASSERT_EQ(controls.size(), 1u);
+  EXPECT_EQ(controls[0]->attributes,
+            (std::map<std::string, std::string>{{"type", "win32"},
+                                                {"name", "Microsoft.Windows.Common-Controls"},
+                                                {"version", "6.0.0.0"},
+                                                {"processorArchitecture", "*"},
+                                                {"publicKeyToken", "6595b64144ccf1df"},
+                                                {"language", "*"}}));
+
+  std::set<std::string> systems;
+  for (const XmlElement* os : assembly.find("compatibility/application/supportedOS")) {
+    EXPECT_EQ(os->xmlns, "urn:schemas-microsoft-com:compatibility.v1");
+    systems.insert(os->attribute("Id"));
+  }
+  EXPECT_EQ(systems, (std::set<std::string>{
+                         "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",  // Windows 7
+                         "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",  // 8
+                         "{1f676c76-80e1-4239-95bb-83d0f6d0da78}",  // 8.1
+                         "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",  // 10 and 11
+                     }));
 }
 
 }  // namespace

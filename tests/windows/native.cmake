@@ -4,6 +4,7 @@
 get_filename_component(windows_build "${ZOL_WINDOWS_BUILD}" ABSOLUTE)
 add_executable(zol_windows_tests
   tests/windows/pe_file.cc
+  tests/windows/manifest.cc
   tests/windows/exe_test.cc
   tests/e2e/binary_under_test.cc
   tests/e2e/wine_test.cc)
