@@ -196,6 +196,14 @@ TEST(WineManifestTest, TheLoaderTakesTheDpiAwarenessFromIt) {
   EXPECT_EQ(log.find(":actctx:"), std::string::npos) << log;
 }
 
+// The Win32 platform's own tests that need a window, on a wine desktop.
+TEST(WinePlatformTest, TheWindowTestsPass) {
+  WineDesktop wine(kScreenW, kScreenH);
+  const pid_t tests = wine.start(ZOL_WINDOW_TESTS);
+  EXPECT_EQ(wine.x.wait_exit(tests, 60), std::optional<int>(0))
+      << wine.x.stdout_of(tests);
+}
+
 // The menu copied into a folder whose name has a space and umlauts, started
 // from another folder that holds a game of its own, planted there.
 class WineMenuTest : public ::testing::Test {

@@ -118,9 +118,9 @@ pid_t XSession::start(const std::string& program, const std::vector<std::string>
   return pid;
 }
 
-std::string XSession::stderr_of(pid_t pid) const {
+std::string XSession::output_of(pid_t pid, const std::string& stream) const {
   std::stringstream text;
-  text << std::ifstream(logs_.at(pid) + ".err").rdbuf();
+  text << std::ifstream(logs_.at(pid) + stream).rdbuf();
   return text.str();
 }
 
