@@ -40,8 +40,9 @@ art:
 bench:
 	@tools/install-deps bench
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DZOL_BENCH=ON >/dev/null
-	@cmake --build build-bench -j $(JOBS) --target zol_bench
+	@cmake --build build-bench -j $(JOBS) --target zol_bench zol_convert_bench
 	build-bench/bench/zol_bench bench/results.md
+	build-bench/bench/zol_convert_bench
 
 # Windows: Zol.exe cross-built with mingw-w64, and its tests under wine: the
 # unit tests in the cross build, then the file itself and the menu in Xvfb
@@ -107,4 +108,4 @@ dist:
 
 test-dist:
 	@tools/install-deps dist
-	tests/dist/run $(JOBS)
+	tests/dist/run $(JOBS) $(WIN_BUILD)

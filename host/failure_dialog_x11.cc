@@ -88,13 +88,22 @@ struct XftLibrary {
   }
 };
 
-// Text through Xft, or through the core font when Xft or its fonts are missing.
+// A screen of few colours (8 bits: PseudoColor, StaticColor, GrayScale):
+// antialiased text would stand on dark boxes there.
+bool few_colours(Visual* visual) { return visual->c_class != TrueColor && visual->c_class != DirectColor; }
+
+// Text through Xft, or through the core font when Xft or its fonts are
+// missing or the screen has few colours; then the text is black, and what
+// can't be had of the other colours is white.
 class Painter {
  public:
   Painter(Display* d, Window w, int dpi)
-      : display_(d), window_(w), lib_(XftLibrary::load()), leading_(scaled(kLeading, dpi)) {
+      : display_(d),
+        window_(w),
+        visual_(DefaultVisual(d, DefaultScreen(d))),
+        lib_(few_colours(visual_) ? nullptr : XftLibrary::load()),
+        leading_(scaled(kLeading, dpi)) {
     const int screen = DefaultScreen(d);
-    visual_ = DefaultVisual(d, screen);
     colormap_ = DefaultColormap(d, screen);
     gc_ = XCreateGC(d, w, 0, nullptr);
     if (lib_) {
@@ -111,20 +120,24 @@ class Painter {
       XRenderColor rc{static_cast<unsigned short>((kRgb[i] >> 16 & 0xFF) * 257),
                       static_cast<unsigned short>((kRgb[i] >> 8 & 0xFF) * 257),
                       static_cast<unsigned short>((kRgb[i] & 0xFF) * 257), 0xFFFF};
-      if (lib_) {
-        lib_->ColorAllocValue(d, visual_, colormap_, &rc, &colours_[i]);
-      } else {
-        XColor c{0, rc.red, rc.green, rc.blue, DoRed | DoGreen | DoBlue, 0};
-        if (XAllocColor(d, colormap_, &c)) colours_[i].pixel = c.pixel;
-      }
+      XColor c{0, rc.red, rc.green, rc.blue, DoRed | DoGreen | DoBlue, 0};
+      if (i == kText && !lib_)
+        colours_[i].pixel = BlackPixel(d, screen);
+      else if (lib_)
+        allocated_[i] = lib_->ColorAllocValue(d, visual_, colormap_, &rc, &colours_[i]);
+      else if ((allocated_[i] = XAllocColor(d, colormap_, &c)))
+        colours_[i].pixel = c.pixel;
+      if (!allocated_[i] && i != kText)
+        colours_[i].pixel = i == kEdge || i == kEdgeLit ? BlackPixel(d, screen) : WhitePixel(d, screen);
     }
   }
   ~Painter() {
-    for (XftColor& c : colours_) {
+    for (int i = 0; i < kColours; ++i) {
+      if (!allocated_[i]) continue;
       if (lib_)
-        lib_->ColorFree(display_, visual_, colormap_, &c);
+        lib_->ColorFree(display_, visual_, colormap_, &colours_[i]);
       else
-        XFreeColors(display_, colormap_, &c.pixel, 1, 0);
+        XFreeColors(display_, colormap_, &colours_[i].pixel, 1, 0);
     }
     if (draw_) lib_->DrawDestroy(draw_);
     if (xft_) lib_->FontClose(display_, xft_);
@@ -178,15 +191,16 @@ class Painter {
  private:
   Display* display_;
   Window window_;
+  Visual* visual_;
   const XftLibrary* lib_;
   int leading_;
-  Visual* visual_;
   Colormap colormap_;
   GC gc_;
   XftFont* xft_ = nullptr;
   XftDraw* draw_ = nullptr;
   XFontStruct* core_ = nullptr;
   XftColor colours_[kColours]{};
+  bool allocated_[kColours]{};
 };
 
 // Greedy wrap at spaces; a word wider than a line (a path, say) is broken
@@ -372,7 +386,18 @@ bool Dialog::handle(const XEvent& e) {
 
 void run_failure_dialog(Display* display, Window owner, int dpi, const std::string& text,
                         const std::function<void(DeviceRect)>& repaint_owner) {
-  Dialog dialog(display, owner, dpi, text);
+  std::optional<Dialog> dialog;
+  {
+    ErrorTrap trap;
+    dialog.emplace(display, owner, dpi, text);
+    // A message the server would not show would be waited on for ever; the
+    // failure is on stderr already.
+    if (trap.first_error(display)) {
+      dialog.reset();
+      XSync(display, False);
+      return;
+    }
+  }
   for (;;) {
     XEvent e;
     XNextEvent(display, &e);
@@ -382,7 +407,7 @@ void run_failure_dialog(Display* display, Window owner, int dpi, const std::stri
         repaint_owner({e.xexpose.x, e.xexpose.y, e.xexpose.width, e.xexpose.height});
       continue;
     }
-    if (e.xany.window == dialog.window() && dialog.handle(e)) return;
+    if (e.xany.window == dialog->window() && dialog->handle(e)) return;
   }
 }
 

@@ -8,15 +8,16 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <optional>
+#include <string_view>
 #include <vector>
 
+#include "host/presenter_x11.h"
 #include "host/scale.h"
 #include "host/spawn_posix.h"
 
@@ -31,15 +32,44 @@ int on_io_error(Display*) {
   _exit(1);
 }
 
-// A protocol error (say a window gone in a race) is not worth dying for.
+// Set while an ErrorTrap lives: the first error it caught.
+bool trapping = false;
+std::optional<std::string> trapped;
+
+// A protocol error (say a window gone in a race) is not worth dying for,
+// unless a window is being made.
 int on_error(Display* display, XErrorEvent* e) {
   char text[256] = "";
   XGetErrorText(display, e->error_code, text, sizeof text);
-  std::fprintf(stderr, "zol: X-Fehler: %s (Anfrage %d.%d)\n", text, e->request_code, e->minor_code);
+  char line[400];
+  std::snprintf(line, sizeof line, "%s (Anfrage %d.%d)", text, e->request_code, e->minor_code);
+  if (!trapping)
+    std::fprintf(stderr, "zol: X-Fehler: %s\n", line);
+  else if (!trapped)
+    trapped = line;
   return 0;
 }
 
 }  // namespace
+
+ErrorTrap::ErrorTrap() {
+  trapping = true;
+  trapped.reset();
+}
+
+ErrorTrap::~ErrorTrap() {
+  trapping = false;
+  trapped.reset();
+}
+
+std::optional<std::string> ErrorTrap::first_error(Display* display) {
+  XSync(display, False);
+  return trapped;
+}
+
+void ErrorTrap::check(Display* display, const std::string& what) {
+  if (auto error = first_error(display)) throw PlatformError(what + ": X-Fehler " + *error + ".");
+}
 
 Display* open_display() {
   XSetIOErrorHandler(on_io_error);
@@ -67,6 +97,81 @@ int dpi_from_resources(const char* resources) {
   if (text.empty() || !end || *end || !std::isfinite(dpi) || dpi < kLeast || dpi > kMost)
     return kDefault;
   return static_cast<int>(std::lround(dpi));
+}
+
+namespace {
+
+// The XSETTINGS wire format: in the manager's byte order, every item padded
+// to 4 bytes. Reads fail softly: past the end, everything is 0 and !ok.
+class SettingsReader {
+ public:
+  explicit SettingsReader(std::span<const uint8_t> bytes) : bytes_(bytes) {
+    msb_ = u8() == 1;
+    skip(3);
+  }
+  bool ok() const { return ok_; }
+  uint8_t u8() { return static_cast<uint8_t>(take(1)); }
+  uint16_t u16() { return static_cast<uint16_t>(take(2)); }
+  uint32_t u32() { return take(4); }
+  std::string_view text(size_t length) {
+    if (!fits(length)) return {};
+    const std::string_view t(reinterpret_cast<const char*>(bytes_.data() + at_), length);
+    skip(length + (4 - length % 4) % 4);
+    return t;
+  }
+  void skip(size_t n) { at_ = fits(n) ? at_ + n : bytes_.size(); }
+
+ private:
+  bool fits(size_t n) {
+    ok_ = ok_ && n <= bytes_.size() - at_;
+    return ok_;
+  }
+  uint32_t take(int n) {
+    if (!fits(static_cast<size_t>(n))) return 0;
+    uint32_t v = 0;
+    for (int i = 0; i < n; ++i) {
+      const uint32_t byte = bytes_[at_ + (msb_ ? i : n - 1 - i)];
+      v = v << 8 | byte;
+    }
+    at_ += static_cast<size_t>(n);
+    return v;
+  }
+  std::span<const uint8_t> bytes_;
+  size_t at_ = 0;
+  bool msb_ = false, ok_ = true;
+};
+
+}  // namespace
+
+int window_scaling_factor(std::span<const uint8_t> settings) {
+  enum : uint8_t { kInteger = 0, kString = 1, kColour = 2 };
+  SettingsReader r(settings);
+  r.u32();  // serial
+  const uint32_t count = r.u32();
+  for (uint32_t i = 0; i < count && r.ok(); ++i) {
+    const uint8_t type = r.u8();
+    r.skip(1);
+    const std::string_view name = r.text(r.u16());
+    r.u32();  // last change serial
+    if (type == kInteger) {
+      const auto value = static_cast<int32_t>(r.u32());
+      if (r.ok() && name == "Gdk/WindowScalingFactor") return value > 0 ? value : 0;
+    } else if (type == kString) {
+      r.text(r.u32());
+    } else if (type == kColour) {
+      r.skip(8);
+    } else {
+      return 0;
+    }
+  }
+  return 0;
+}
+
+int desktop_dpi(const char* resources, std::span<const uint8_t> xsettings) {
+  constexpr int kMost = 480;
+  const int dpi = dpi_from_resources(resources);
+  const int factor = window_scaling_factor(xsettings);
+  return factor > 0 && factor <= kMost / kBaseDpi ? std::max(dpi, factor * kBaseDpi) : dpi;
 }
 
 void set_fixed_size(Display* display, Window window, DeviceRect where) {
@@ -162,14 +267,13 @@ class X11Platform final : public Platform {
  private:
   Atom atom(const char* name) { return XInternAtom(display_, name, False); }
   void connect();
-  XVisualInfo pick_visual();
   void set_properties(const WindowSpec& spec);
   void push(DeviceRect area);
   void dispatch(XEvent& event, EventSink& sink);
 
   Display* display_ = nullptr;
   Window window_ = 0;
-  Visual* visual_ = nullptr;
+  std::optional<x11::Presenter> presenter_;
   Colormap own_colormap_ = 0;
   GC gc_ = nullptr;
   Atom wm_protocols_ = 0, wm_delete_ = 0;
@@ -186,55 +290,43 @@ void X11Platform::connect() {
         "Keine Verbindung zum X-Server (DISPLAY nicht gesetzt oder nicht erreichbar).");
 }
 
-Screen X11Platform::screen() {
-  connect();
-  return {x11::dpi_from_resources(XResourceManagerString(display_)),
-          x11::monitor_at_pointer(display_)};
+// The settings manager's XSETTINGS, if a desktop runs one.
+std::vector<uint8_t> xsettings(Display* display) {
+  const std::string selection = "_XSETTINGS_S" + std::to_string(DefaultScreen(display));
+  const Window owner = XGetSelectionOwner(display, XInternAtom(display, selection.c_str(), False));
+  if (!owner) return {};
+  const Atom settings = XInternAtom(display, "_XSETTINGS_SETTINGS", False);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::vector<uint8_t> bytes;
+  if (XGetWindowProperty(display, owner, settings, 0, 1 << 16, False, settings, &type, &format,
+                         &count, &after, &data) == Success &&
+      data && format == 8)
+    bytes.assign(data, data + count);
+  if (data) XFree(data);
+  return bytes;
 }
 
-XVisualInfo X11Platform::pick_visual() {
-  // Exactly the layout of our pixels: 0x00RRGGBB in a 32-bit unit.
-  XVisualInfo want{};
-  want.screen = DefaultScreen(display_);
-  want.depth = 24;
-  want.c_class = TrueColor;
-  want.red_mask = 0xff0000;
-  want.green_mask = 0x00ff00;
-  want.blue_mask = 0x0000ff;
-  int count = 0;
-  XVisualInfo* found =
-      XGetVisualInfo(display_,
-                     VisualScreenMask | VisualDepthMask | VisualClassMask | VisualRedMaskMask |
-                         VisualGreenMaskMask | VisualBlueMaskMask,
-                     &want, &count);
-  int formats = 0;
-  bool bpp32 = false;
-  if (XPixmapFormatValues* f = XListPixmapFormats(display_, &formats)) {
-    for (int i = 0; i < formats; ++i) bpp32 |= f[i].depth == 24 && f[i].bits_per_pixel == 32;
-    XFree(f);
-  }
-  if (!found || !bpp32) {
-    if (found) XFree(found);
-    throw PlatformError("Der X-Server bietet keine 24-Bit-TrueColor-Darstellung.");
-  }
-  XVisualInfo vi = found[0];
-  for (int i = 0; i < count; ++i)
-    if (found[i].visual == DefaultVisual(display_, want.screen)) vi = found[i];
-  XFree(found);
-  return vi;
+Screen X11Platform::screen() {
+  connect();
+  return {x11::desktop_dpi(XResourceManagerString(display_), xsettings(display_)),
+          x11::monitor_at_pointer(display_)};
 }
 
 void X11Platform::create_window(const WindowSpec& spec) {
   if (window_) destroy_window();
   connect();
+  x11::ErrorTrap trap;
   try {
-    XVisualInfo vi = pick_visual();
-    visual_ = vi.visual;
+    const XVisualInfo vi = x11::pick_visual(display_);
+    presenter_.emplace(display_, vi);
     const int screen = DefaultScreen(display_);
     const Window root = RootWindow(display_, screen);
     Colormap colormap = DefaultColormap(display_, screen);
-    if (visual_ != DefaultVisual(display_, screen))
-      colormap = own_colormap_ = XCreateColormap(display_, root, visual_, AllocNone);
+    if (vi.visual != DefaultVisual(display_, screen))
+      colormap = own_colormap_ = XCreateColormap(display_, root, vi.visual, AllocNone);
 
     const DeviceRect where = spec.where;
     XSetWindowAttributes attrs{};
@@ -244,13 +336,14 @@ void X11Platform::create_window(const WindowSpec& spec) {
     attrs.event_mask = ExposureMask | PointerMotionMask | ButtonPressMask | ButtonReleaseMask |
                        StructureNotifyMask;
     window_ =
-        XCreateWindow(display_, root, where.x, where.y, where.w, where.h, 0, 24, InputOutput,
-                      visual_, CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attrs);
+        XCreateWindow(display_, root, where.x, where.y, where.w, where.h, 0, vi.depth, InputOutput,
+                      vi.visual, CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attrs);
     XGCValues values{};
     values.graphics_exposures = False;
     gc_ = XCreateGC(display_, window_, GCGraphicsExposures, &values);
     set_properties(spec);
     dpi_ = spec.dpi;
+    trap.check(display_, "Der X-Server hat das Fenster des Menüs abgelehnt");
   } catch (...) {
     destroy_window();
     throw;
@@ -293,21 +386,8 @@ void X11Platform::place_window(DeviceRect where) {
 }
 
 void X11Platform::push(DeviceRect area) {
-  if (!frame_ || !mapped_ || frame_->pixels.empty()) return;
-  const int x0 = std::max(area.x, 0), y0 = std::max(area.y, 0);
-  const int x1 = std::min(area.x + area.w, frame_->width);
-  const int y1 = std::min(area.y + area.h, frame_->height);
-  if (x1 <= x0 || y1 <= y0) return;
-  // Wraps the framebuffer's own memory: no copy on our side.
-  XImage* image =
-      XCreateImage(display_, visual_, 24, ZPixmap, 0,
-                   reinterpret_cast<char*>(const_cast<uint32_t*>(frame_->pixels.data())),
-                   frame_->width, frame_->height, 32, frame_->width * 4);
-  if (!image) return;
-  image->byte_order = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
-  XPutImage(display_, window_, gc_, image, x0, y0, x0, y0, x1 - x0, y1 - y0);
-  image->data = nullptr;  // ours, not Xlib's to free
-  XDestroyImage(image);
+  if (!frame_ || !mapped_ || !presenter_) return;
+  presenter_->put(window_, gc_, *frame_, area.x, area.y, area.w, area.h);
 }
 
 void X11Platform::present(const Framebuffer& frame, std::span<const DeviceRect> areas) {
@@ -319,8 +399,9 @@ void X11Platform::present(const Framebuffer& frame, std::span<const DeviceRect> 
 
 void X11Platform::show_window() {
   if (!display_) return;
+  x11::ErrorTrap trap;
   XMapWindow(display_, window_);
-  XFlush(display_);
+  trap.check(display_, "Der X-Server hat das Fenster des Menüs nicht gezeigt");
 }
 
 void X11Platform::dispatch(XEvent& event, EventSink& sink) {
@@ -380,7 +461,7 @@ void X11Platform::destroy_window() {
   window_ = 0;
   gc_ = nullptr;
   own_colormap_ = 0;
-  visual_ = nullptr;
+  presenter_.reset();
   mapped_ = false;
 }
 
@@ -395,7 +476,7 @@ void X11Platform::show_failure(const std::string& text) {
   // Before the window, at the step the menu would have been drawn at.
   const int dpi =
       dpi_ ? dpi_
-           : pick_dpi(x11::dpi_from_resources(XResourceManagerString(display)),
+           : pick_dpi(x11::desktop_dpi(XResourceManagerString(display), xsettings(display)),
                       x11::monitor_at_pointer(display));
   x11::run_failure_dialog(display, window_, dpi, text, [this](DeviceRect r) {
     mapped_ = true;
@@ -406,6 +487,9 @@ void X11Platform::show_failure(const std::string& text) {
 
 }  // namespace
 
-std::unique_ptr<Platform> make_platform() { return std::make_unique<X11Platform>(); }
+std::unique_ptr<Platform> make_platform() {
+  settle_process();
+  return std::make_unique<X11Platform>();
+}
 
 }  // namespace zol

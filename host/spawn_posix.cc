@@ -1,5 +1,6 @@
 #include "host/spawn_posix.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -91,6 +92,19 @@ void check_runnable(const std::string& dir, const std::string& program, const st
 }
 
 }  // namespace
+
+void settle_process() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free number: this one, as those below are open by now.
+    const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) {
+      dup2(opened, fd);
+      close(opened);
+    }
+  }
+  signal(SIGPIPE, SIG_IGN);
+}
 
 std::string executable_dir() {
   std::vector<char> buf(4096);

@@ -23,7 +23,7 @@ set(unit_tests
 if(WIN32)
   set(platform_tests "")
 else()
-  set(platform_tests tests/spawn_posix_test.cc tests/x11_dpi_test.cc)
+  set(platform_tests tests/spawn_posix_test.cc tests/x11_dpi_test.cc tests/pixel_format_test.cc)
 endif()
 
 # One test-support library: the test pictures everywhere; where the real
@@ -64,18 +64,28 @@ if(NOT WIN32)
     tests/e2e/actions_test.cc
     tests/e2e/faults_test.cc
     tests/e2e/game_dir_test.cc
+    tests/e2e/visual_test.cc
+    tests/e2e/started_test.cc
     tests/e2e/art_folder.cc
     tests/e2e/art_check_test.cc
     tests/e2e/binary_under_test.cc)
   target_link_libraries(zol_tests PRIVATE X11::Xtst X11::Xdamage)
+  # Preloaded into the menu by a test, to have the server reject a request.
+  add_library(zol_x_error_injector SHARED tests/e2e/x_error_injector.cc)
+  target_link_libraries(zol_x_error_injector PRIVATE X11::X11 ${CMAKE_DL_LIBS})
   target_compile_definitions(zol_tests PRIVATE ZOL_BINARY="$<TARGET_FILE:zol>"
-    ZOL_ART_CHECK="$<TARGET_FILE:zol_art_check>")
-  add_dependencies(zol_tests zol zol_art_check)
+    ZOL_ART_CHECK="$<TARGET_FILE:zol_art_check>"
+    ZOL_X_ERROR_INJECTOR="$<TARGET_FILE:zol_x_error_injector>")
+  add_dependencies(zol_tests zol zol_art_check zol_x_error_injector)
   # valgrind can't run what a sanitizer instruments.
   if(ZOL_SANITIZE)
     target_compile_definitions(zol_tests PRIVATE ZOL_SANITIZED)
   else()
     target_sources(zol_tests PRIVATE tests/e2e/valgrind_test.cc)
+    # Builds the project once more, with a studio's pictures: the plain run
+    # covers it; a sanitized one would only build the same again.
+    target_sources(zol_tests PRIVATE tests/e2e/studio_art_test.cc)
+    target_compile_definitions(zol_tests PRIVATE ZOL_STUDIO_BUILD="${CMAKE_BINARY_DIR}/studio-art")
   endif()
 endif()
 

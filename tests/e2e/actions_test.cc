@@ -61,6 +61,11 @@ TEST_P(StartButtonTest, StartsTheGameBesideTheMenuAndEnds) {
   EXPECT_EQ(game->program, "ZolMain.exe");
   EXPECT_EQ(game->args, c.args);
   EXPECT_EQ(game->cwd, menu_dir_.string());
+  // The menu ignores SIGPIPE; the game must not inherit that. Signals 32
+  // and 33 are the C library's own, which it leaves ignored across a spawn.
+  const uint64_t libc_own = 3ull << 31;
+  EXPECT_EQ(std::stoull(game->ignored, nullptr, 16) & ~libc_own, 0u) << game->ignored;
+  EXPECT_EQ(game->blocked, "0000000000000000");
 }
 
 INSTANTIATE_TEST_SUITE_P(Buttons, StartButtonTest,

@@ -36,6 +36,8 @@ std::vector<Start> FakeGameRecord::starts() const {
     if (line.starts_with("cwd=")) s.cwd = line.substr(4);
     if (line.starts_with("pid=")) s.pid = std::stoi(line.substr(4));
     if (line.starts_with("fd=")) s.fds.push_back(line.substr(3));
+    if (line.starts_with("ignored=")) s.ignored = line.substr(8);
+    if (line.starts_with("blocked=")) s.blocked = line.substr(8);
   }
   return starts;
 }

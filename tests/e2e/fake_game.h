@@ -18,6 +18,7 @@ struct Start {
   std::string cwd;
   pid_t pid = -1;
   std::vector<std::string> fds;  // "<n> <target>"
+  std::string ignored, blocked;  // signal masks in hex, as /proc shows them
 };
 
 // The stand-in's record file: every copy started in this test appends to it.

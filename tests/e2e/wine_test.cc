@@ -185,8 +185,8 @@ TEST(WineHoverAtDpiTest, At192EachButtonShowsExactlyItsTwiceSizeHighlight) {
 // tell it: parsed without complaint, its DPI awareness taken.
 TEST(WineManifestTest, TheLoaderTakesTheDpiAwarenessFromIt) {
   WineDesktop wine(kScreenW, kScreenH);
-  setenv("WINEDEBUG", "-all,err+actctx,warn+actctx,fixme+actctx,trace+graphics", 1);
-  const pid_t zol = wine.start(zol_binary());
+  const pid_t zol = wine.x.start("wine", {zol_binary()}, "", "",
+                                 {"WINEDEBUG=-all,err+actctx,warn+actctx,fixme+actctx,trace+graphics"});
   const unsigned long window = wine.x.wait_for_window("Orvenna", kWineStart);
   ASSERT_NE(window, 0u) << wine.x.stderr_of(zol);
   wine.x.send_close_request(window);

@@ -11,10 +11,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <bit>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <thread>
 
@@ -69,8 +72,8 @@ int ignore_x_error(Display*, XErrorEvent*) { return 0; }
 
 }  // namespace
 
-XSession::XSession(int width, int height, bool window_manager) {
-  start_server(width, height);
+XSession::XSession(int width, int height, bool window_manager, int depth) {
+  start_server(width, height, depth);
   if (window_manager) start_window_manager();
 }
 
@@ -86,14 +89,19 @@ XSession::~XSession() {
   }
 }
 
-void XSession::start_server(int width, int height) {
-  const Xvfb server = start_xvfb(width, height, environment_with("", ""), output_dir() + "/xvfb");
+void XSession::start_server(int width, int height, int depth) {
+  const Xvfb server =
+      start_xvfb(width, height, environment_with("", ""), output_dir() + "/xvfb", depth);
   server_ = server.pid;
   display_ = server.display;
   XSetErrorHandler(ignore_x_error);
   display_handle_ = XOpenDisplay(display_.c_str());
   if (!display_handle_) throw std::runtime_error("can't open " + display_);
-  fcntl(ConnectionNumber(as_display(display_handle_)), F_SETFD, FD_CLOEXEC);
+  Display* d = as_display(display_handle_);
+  fcntl(ConnectionNumber(d), F_SETFD, FD_CLOEXEC);
+  const Visual* visual = DefaultVisual(d, DefaultScreen(d));
+  true_colour_ = visual->c_class == TrueColor || visual->c_class == DirectColor;
+  masks_[0] = visual->red_mask, masks_[1] = visual->green_mask, masks_[2] = visual->blue_mask;
 }
 
 // openbox runs its startup command once it is in its event loop; a window
@@ -108,15 +116,37 @@ void XSession::start_window_manager() {
 }
 
 pid_t XSession::start(const std::string& program, const std::vector<std::string>& args,
-                      const std::string& dir, const std::string& path) {
+                      const std::string& dir, const std::string& path,
+                      const std::vector<std::string>& env, const Streams& streams) {
   std::vector<std::string> argv{program};
   argv.insert(argv.end(), args.begin(), args.end());
   const std::string log = output_dir() + "/" + fs::path(program).filename().string();
-  const pid_t pid = spawn_logged(argv, environment_with(display_, path), dir, log);
+  std::vector<std::string> environment = environment_with(display_, path);
+  for (const std::string& entry : env) {
+    const std::string name = entry.substr(0, entry.find('=') + 1);
+    std::erase_if(environment, [&](const std::string& e) { return e.starts_with(name); });
+    environment.push_back(entry);
+  }
+  const pid_t pid = spawn_logged(argv, environment, dir, log, streams);
   children_.push_back(pid);
   logs_[pid] = log;
   return pid;
 }
+
+namespace {
+
+// A channel of `bits` bits as 8 bits.
+uint32_t to_8_bits(uint32_t v, int bits) {
+  if (bits >= 8) return v >> (bits - 8);
+  uint32_t out = 0;
+  for (int filled = 0; filled < 8; filled += bits) {
+    const int shift = 8 - bits - filled;
+    out |= shift >= 0 ? v << shift : v >> -shift;
+  }
+  return out & 0xFF;
+}
+
+}  // namespace
 
 std::string XSession::output_of(pid_t pid, const std::string& stream) const {
   std::stringstream text;
@@ -172,12 +202,40 @@ Image XSession::grab(int x, int y, int width, int height) {
   XImage* shot = XGetImage(d, DefaultRootWindow(d), x, y, static_cast<unsigned>(width),
                            static_cast<unsigned>(height), AllPlanes, ZPixmap);
   Image image{width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height)};
+  std::map<unsigned long, uint32_t> palette;  // a colormapped screen's colours
   for (int row = 0; row < height; ++row)
-    for (int col = 0; col < width; ++col)
-      image.pixels[static_cast<size_t>(row) * width + col] =
-          static_cast<uint32_t>(XGetPixel(shot, col, row)) & 0xFFFFFF;
+    for (int col = 0; col < width; ++col) {
+      const unsigned long p = XGetPixel(shot, col, row);
+      uint32_t rgb = 0;
+      if (true_colour_)
+        for (unsigned long mask : masks_)
+          rgb = rgb << 8 | to_8_bits((p & mask) >> std::countr_zero(mask), std::popcount(mask));
+      else if (auto known = palette.find(p); known != palette.end())
+        rgb = known->second;
+      else {
+        XColor c{};
+        c.pixel = p;
+        XQueryColor(d, DefaultColormap(d, DefaultScreen(d)), &c);
+        rgb = palette[p] = (c.red >> 8) << 16 | (c.green >> 8) << 8 | c.blue >> 8;
+      }
+      image.pixels[static_cast<size_t>(row) * width + col] = rgb;
+    }
   XDestroyImage(shot);
   return image;
+}
+
+Image XSession::as_shown(const Image& image) const {
+  Image shown = image;
+  for (uint32_t& p : shown.pixels) {
+    uint32_t rgb = 0;
+    for (int c = 0; c < 3; ++c) {
+      const int bits = std::popcount(masks_[c]);
+      const uint32_t v = p >> (16 - 8 * c) & 0xFF;
+      rgb = rgb << 8 | (bits >= 8 ? v : to_8_bits(v >> (8 - bits), bits));
+    }
+    p = rgb;
+  }
+  return shown;
 }
 
 Image XSession::grab_window(unsigned long window) {
@@ -237,6 +295,23 @@ void XSession::set_xft_dpi(int dpi) {
   XSync(d, False);
 }
 
+void XSession::set_gtk_scale(int factor) {
+  Display* d = as_display(display_handle_);
+  const std::string name = "Gdk/WindowScalingFactor";  // 23 bytes, padded to 24
+  std::vector<uint8_t> settings = {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0,  // LSB first, serial, one
+                                   0, 0, static_cast<uint8_t>(name.size()), 0};  // an integer
+  settings.insert(settings.end(), name.begin(), name.end());
+  settings.push_back(0);
+  for (uint32_t v : {0u, static_cast<uint32_t>(factor)})  // last change serial, value
+    for (int i = 0; i < 4; ++i) settings.push_back(static_cast<uint8_t>(v >> 8 * i));
+  const Atom property = XInternAtom(d, "_XSETTINGS_SETTINGS", False);
+  const Window manager = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+  XChangeProperty(d, manager, property, property, 8, PropModeReplace, settings.data(),
+                  static_cast<int>(settings.size()));
+  XSetSelectionOwner(d, XInternAtom(d, "_XSETTINGS_S0", False), manager, CurrentTime);
+  XSync(d, False);
+}
+
 void XSession::xdotool(const std::vector<std::string>& args) {
   std::vector<std::string> argv{"xdotool"};
   argv.insert(argv.end(), args.begin(), args.end());
@@ -274,14 +349,20 @@ void XSession::kill_server() {
   server_ = -1;
 }
 
+std::string keep_picture(const Image& image, const std::string& name) {
+  const std::string file = output_dir() + "/" + name + ".bmp";
+  test::write_bmp(image, file);
+  return file;
+}
+
 ::testing::AssertionResult same_pixels(const Image& actual, const Image& expected,
                                        const std::string& name) {
   if (actual.width == expected.width && actual.height == expected.height &&
       actual.pixels == expected.pixels)
     return ::testing::AssertionSuccess();
   const std::string dir = output_dir();
-  test::write_bmp(actual, dir + "/" + name + "-actual.bmp");
-  test::write_bmp(expected, dir + "/" + name + "-expected.bmp");
+  keep_picture(actual, name + "-actual");
+  keep_picture(expected, name + "-expected");
   size_t differ = 0;
   int first_x = -1, first_y = -1;
   if (actual.width == expected.width && actual.height == expected.height)

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "host/image.h"
+#include "tests/e2e/child_process.h"
 
 namespace zol::e2e {
 
@@ -25,17 +26,21 @@ struct Geometry {
 
 class XSession {
  public:
-  XSession(int width, int height, bool window_manager);
+  // An X server of `depth` bits a pixel (its default visual's depth).
+  XSession(int width, int height, bool window_manager, int depth = 24);
   ~XSession();
   XSession(const XSession&) = delete;
   XSession& operator=(const XSession&) = delete;
 
   const std::string& display() const { return display_; }
 
-  // Starts `program` with `args` in `dir` (or here), with DISPLAY set and
-  // PATH set to `path` when given. Output goes to files in the test dir.
+  // Starts `program` with `args` in `dir` (or here), with DISPLAY set,
+  // PATH set to `path` when given and `env` ("NAME=value") in place of
+  // what the test's own environment says. Output goes to files in the
+  // test dir, unless `streams` says otherwise.
   pid_t start(const std::string& program, const std::vector<std::string>& args = {},
-              const std::string& dir = "", const std::string& path = "");
+              const std::string& dir = "", const std::string& path = "",
+              const std::vector<std::string>& env = {}, const Streams& streams = {});
   // The top-level window whose WM_NAME is `name`, waiting up to `seconds`
   // for it to be mapped; 0 when none came.
   unsigned long wait_for_window(const std::string& name, double seconds = 10);
@@ -46,8 +51,12 @@ class XSession {
   std::string stdout_of(pid_t pid) const { return output_of(pid, ".out"); }
 
   Geometry geometry(unsigned long window);
-  // Pixels of the screen, 0x00RRGGBB, top-down.
+  // Pixels of the screen, 0x00RRGGBB, top-down. Channels of fewer than 8
+  // bits are widened by repeating their bits, wider ones cut to their top 8.
   Image grab(int x, int y, int width, int height);
+  // `image` as this screen shows it: each channel cut to the bits the
+  // default visual has for it, then widened again as grab() does.
+  Image as_shown(const Image& image) const;
   Image grab_window(unsigned long window);
   std::vector<long> cardinals(unsigned long window, const std::string& property);
   std::string text_property(unsigned long window, const std::string& property);
@@ -56,6 +65,9 @@ class XSession {
   // Merges Xft.dpi into the server's resource string, as a desktop's
   // settings daemon does; read by every client that starts after.
   void set_xft_dpi(int dpi);
+  // Runs as the screen's XSETTINGS manager announcing Gdk/WindowScalingFactor,
+  // as GTK desktops do.
+  void set_gtk_scale(int factor);
 
   // Runs a program with DISPLAY set to its end; its exit status.
   int run(const std::vector<std::string>& argv);
@@ -72,7 +84,7 @@ class XSession {
 
  private:
   std::string output_of(pid_t pid, const std::string& stream) const;
-  void start_server(int width, int height);
+  void start_server(int width, int height, int depth);
   void start_window_manager();
   void* connection();
 
@@ -81,7 +93,12 @@ class XSession {
   std::vector<pid_t> children_;
   std::map<pid_t, std::string> logs_;
   void* display_handle_ = nullptr;
+  bool true_colour_ = true;
+  unsigned long masks_[3] = {0xFF0000, 0x00FF00, 0x0000FF};  // red, green, blue
 };
+
+// Writes `image` as a BMP file under the test output folder; its path.
+std::string keep_picture(const Image& image, const std::string& name);
 
 // Compares two pictures exactly; on a mismatch writes both (and where they
 // differ) as BMP files under the test output folder and says where.

@@ -1,0 +1,78 @@
+// The real menu on X servers of other depths: TrueColor at 16, 24 and 30
+// bits shows the artwork in the visual's own colours; 8 bits gets a message.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+#include "art/art.h"
+#include "tests/e2e/menu_fixtures.h"
+#include "tests/e2e/x_session.h"
+
+namespace zol::e2e {
+namespace {
+
+constexpr int kLeft = (1024 - 640) / 2, kTop = (768 - 480) / 2;
+
+class TrueColourTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(TrueColourTest, ShowsTheArtworkAndALitButtonInTheVisualsOwnColours) {
+  XSession x(1024, 768, /*window_manager=*/false, GetParam());
+  const pid_t zol = x.start(zol_binary());
+  const unsigned long window = x.wait_for_window("Orvenna");
+  ASSERT_NE(window, 0u) << x.stderr_of(zol);
+  const Image shown = x.as_shown(background());
+  x.wait_for_pixels(kLeft, kTop, shown);
+  EXPECT_TRUE(same_pixels(x.grab_window(window), shown, "background"));
+
+  const MenuButton& b = menu_buttons()[1];
+  x.move_pointer(kLeft + b.centre().x, kTop + b.centre().y);
+  const Image lit = x.as_shown(with_highlight(b));
+  x.wait_for_pixels(kLeft, kTop, lit);
+  EXPECT_TRUE(same_pixels(x.grab_window(window), lit, b.name));
+  EXPECT_EQ(x.stderr_of(zol), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Depths, TrueColourTest, ::testing::Values(16, 24, 30),
+                         [](const auto& info) { return std::to_string(info.param) + "Bit"; });
+
+uint32_t luma(uint32_t rgb) {
+  return (299 * (rgb >> 16 & 0xFF) + 587 * (rgb >> 8 & 0xFF) + 114 * (rgb & 0xFF)) / 1000;
+}
+
+// Black text on light grey: the face is the commonest colour and light,
+// the text black, and what is dark is letters, not boxes behind them.
+TEST(ColourmappedScreenTest, GetsAReadableMessageAndStatusOne) {
+  XSession x(1024, 768, /*window_manager=*/false, 8);
+  const pid_t zol = x.start(zol_binary());
+  const unsigned long message = x.wait_for_window("Zol");
+  ASSERT_NE(message, 0u) << x.stderr_of(zol);
+  EXPECT_EQ(x.wait_for_window("Orvenna", 0.2), 0u) << "a menu on 8 bits";
+  const std::string err = x.stderr_of(zol);
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  EXPECT_NE(err.find("TrueColor"), std::string::npos) << err;
+
+  const Image shot = x.grab_window(message);
+  std::map<uint32_t, size_t> count;
+  for (uint32_t p : shot.pixels) ++count[p];
+  const uint32_t face =
+      std::max_element(count.begin(), count.end(), [](auto& a, auto& b) { return a.second < b.second; })
+          ->first;
+  size_t dark = 0;
+  for (const auto& [colour, n] : count)
+    if (luma(colour) < 0x40) {
+      dark += n;
+      EXPECT_EQ(colour, 0x000000u) << "text of another dark colour";
+    }
+  EXPECT_GE(luma(face), 0xC0u) << std::hex << face;
+  EXPECT_GT(dark, 0u) << "no text";
+  EXPECT_LT(dark * 10, shot.pixels.size()) << dark << " of " << shot.pixels.size() << " dark";
+  if (HasFailure()) ADD_FAILURE() << "the message: " << keep_picture(shot, "message");
+
+  x.xdotool({"key", "Return"});  // the message holds the focus
+  EXPECT_EQ(x.wait_exit(zol), std::optional<int>(1));
+}
+
+}  // namespace
+}  // namespace zol::e2e
