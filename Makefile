@@ -108,4 +108,4 @@ dist:
 
 test-dist:
 	@tools/install-deps dist
-	tests/dist/run $(JOBS)
+	tests/dist/run $(JOBS) $(WIN_BUILD)

@@ -51,6 +51,9 @@ ZolForm::ZolForm(Platform& platform, std::span<const ControlSpec> layout,
     c.twips = spec.rect;
     c.visible = spec.visible;
     if (!spec.picture) continue;
+    const TwipsRect r = spec.rect;
+    if (r.x < 0 || r.y < 0 || r.x + r.w > kClientTwips.w || r.y + r.h > kClientTwips.h)
+      throw std::logic_error(c.name + ": a picture must lie inside the window");
     c.art = view_of(*spec.picture, art_rect(spec.rect, spec.name, 1).size());
     if (!art::has_2x()) continue;
     if (!spec.picture_2x) throw std::logic_error(c.name + " has no picture of the 2x set");

@@ -4,8 +4,10 @@
 
 #include <X11/Xlib.h>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "host/platform.h"
@@ -37,6 +39,15 @@ DeviceRect monitor_at_pointer(Display* display);
 // (XResourceManagerString): Xft.dpi, as Xft itself reads it. 96 when it is
 // missing, not a number, or outside 48 to 480.
 int dpi_from_resources(const char* resources);
+
+// The integer scale a GTK desktop announces through XSETTINGS
+// (Gdk/WindowScalingFactor), from the bytes of the settings manager's
+// _XSETTINGS_SETTINGS property; 0 when it is not there or they are malformed.
+int window_scaling_factor(std::span<const uint8_t> settings);
+
+// The DPI of the desktop: Xft.dpi from `resources`, raised to 96 x the
+// XSETTINGS scaling factor when that is larger (and at most 480).
+int desktop_dpi(const char* resources, std::span<const uint8_t> xsettings);
 
 // Tells the window manager the window sits at `where` and keeps that size.
 void set_fixed_size(Display* display, Window window, DeviceRect where);

@@ -184,6 +184,8 @@ TEST(FormLoadTest, RejectsTablesThatCanNotHold) {
   EXPECT_THROW(ZolForm(platform, half_pixel, {}), std::logic_error);
   const ControlSpec bare_zone[] = {{"Zone", {7, 0, 13, 8}, nullptr, nullptr, true}};
   EXPECT_NO_THROW(ZolForm(platform, bare_zone, {}));
+  const ControlSpec outside[] = {{"Out", px(630, 0, 20, 10), &red_picture, &red_picture_2x, true}};
+  EXPECT_THROW(ZolForm(platform, outside, {}), std::logic_error);
   const DispatchRow unknown[] = {{"Nobody", FormEvent::Click, record<kTopClick>}};
   EXPECT_THROW(ZolForm(platform, kLayout, unknown), std::logic_error);
   const ControlSpec wrong_size[] = {{"Big", px(0, 0, 21, 10), &red_picture, &red_picture_2x, true}};

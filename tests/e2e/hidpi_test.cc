@@ -17,7 +17,8 @@ namespace fs = std::filesystem;
 
 struct DpiCase {
   const char* name;
-  int xft_dpi;  // 0: none set
+  int xft_dpi;    // 0: none set
+  int gtk_scale;  // Gdk/WindowScalingFactor in XSETTINGS; 0: no settings manager
   Screen screen;
   int width, height;
   int dpi;  // the scale step it is drawn at
@@ -30,6 +31,7 @@ TEST_P(WindowAtDpiTest, HasTheSizeOfItsScaleStepCentredWithItsPicture) {
   const DpiCase& c = GetParam();
   XSession x(c.screen.width, c.screen.height, /*window_manager=*/false);
   if (c.xft_dpi) x.set_xft_dpi(c.xft_dpi);
+  if (c.gtk_scale) x.set_gtk_scale(c.gtk_scale);
   x.start(zol_binary());
   const unsigned long window = x.wait_for_window("Orvenna");
   ASSERT_NE(window, 0u);
@@ -44,12 +46,14 @@ TEST_P(WindowAtDpiTest, HasTheSizeOfItsScaleStepCentredWithItsPicture) {
 
 INSTANTIATE_TEST_SUITE_P(
     Dpis, WindowAtDpiTest,
-    ::testing::Values(DpiCase{"NoneSet", 0, {1024, 768}, 640, 480, 96},
-                      DpiCase{"At96", 96, {1024, 768}, 640, 480, 96},
-                      DpiCase{"At120", 120, {1920, 1080}, 800, 600, 120},
-                      DpiCase{"At144", 144, {1920, 1080}, 960, 720, 144},
-                      DpiCase{"At192", 192, {1920, 1080}, 1280, 960, 192},
-                      DpiCase{"At192On1024x768StepsDownTo144", 192, {1024, 768}, 960, 720, 144}),
+    ::testing::Values(DpiCase{"NoneSet", 0, 0, {1024, 768}, 640, 480, 96},
+                      DpiCase{"At96", 96, 0, {1024, 768}, 640, 480, 96},
+                      DpiCase{"At120", 120, 0, {1920, 1080}, 800, 600, 120},
+                      DpiCase{"At144", 144, 0, {1920, 1080}, 960, 720, 144},
+                      DpiCase{"At192", 192, 0, {1920, 1080}, 1280, 960, 192},
+                      DpiCase{"At192On1024x768StepsDownTo144", 192, 0, {1024, 768}, 960, 720, 144},
+                      DpiCase{"GtkScale2", 0, 2, {1920, 1080}, 1280, 960, 192},
+                      DpiCase{"GtkScale1KeepsXftDpi144", 144, 1, {1920, 1080}, 960, 720, 144}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A menu started at `dpi` on a 1920 x 1080 screen, its window found.

@@ -13,6 +13,7 @@
 
 #include <bit>
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -291,6 +292,23 @@ void XSession::set_xft_dpi(int dpi) {
   XChangeProperty(d, root, XA_RESOURCE_MANAGER, XA_STRING, 8, PropModeReplace,
                   reinterpret_cast<const unsigned char*>(merged.data()),
                   static_cast<int>(merged.size()));
+  XSync(d, False);
+}
+
+void XSession::set_gtk_scale(int factor) {
+  Display* d = as_display(display_handle_);
+  const std::string name = "Gdk/WindowScalingFactor";  // 23 bytes, padded to 24
+  std::vector<uint8_t> settings = {0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0,  // LSB first, serial, one
+                                   0, 0, static_cast<uint8_t>(name.size()), 0};  // an integer
+  settings.insert(settings.end(), name.begin(), name.end());
+  settings.push_back(0);
+  for (uint32_t v : {0u, static_cast<uint32_t>(factor)})  // last change serial, value
+    for (int i = 0; i < 4; ++i) settings.push_back(static_cast<uint8_t>(v >> 8 * i));
+  const Atom property = XInternAtom(d, "_XSETTINGS_SETTINGS", False);
+  const Window manager = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 1, 1, 0, 0, 0);
+  XChangeProperty(d, manager, property, property, 8, PropModeReplace, settings.data(),
+                  static_cast<int>(settings.size()));
+  XSetSelectionOwner(d, XInternAtom(d, "_XSETTINGS_S0", False), manager, CurrentTime);
   XSync(d, False);
 }
 

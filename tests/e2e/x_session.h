@@ -64,6 +64,9 @@ class XSession {
   // Merges Xft.dpi into the server's resource string, as a desktop's
   // settings daemon does; read by every client that starts after.
   void set_xft_dpi(int dpi);
+  // Runs as the screen's XSETTINGS manager announcing Gdk/WindowScalingFactor,
+  // as GTK desktops do.
+  void set_gtk_scale(int factor);
 
   // Runs a program with DISPLAY set to its end; its exit status.
   int run(const std::vector<std::string>& argv);
