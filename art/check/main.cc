@@ -166,9 +166,10 @@ int run(const Args& args) {
     zol::decode_ico(icon->bytes, icon->shown);
   });
   const Set twice = args.twice ? load(args, 2, problems) : Set{};
+  // Old 2x pictures beside new 1x ones first: that explains any more.
+  if (args.twice && complete(once) && complete(twice)) check_twice(once, twice, args, problems);
   if (complete(once)) check_set(once, 1, problems);
   if (args.twice && complete(twice)) check_set(twice, 2, problems);
-  if (args.twice && complete(once) && complete(twice)) check_twice(once, twice, args, problems);
   if (problems.any()) {
     problems.report();
     return 1;

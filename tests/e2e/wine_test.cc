@@ -185,8 +185,8 @@ TEST(WineHoverAtDpiTest, At192EachButtonShowsExactlyItsTwiceSizeHighlight) {
 // tell it: parsed without complaint, its DPI awareness taken.
 TEST(WineManifestTest, TheLoaderTakesTheDpiAwarenessFromIt) {
   WineDesktop wine(kScreenW, kScreenH);
-  setenv("WINEDEBUG", "-all,err+actctx,warn+actctx,fixme+actctx,trace+graphics", 1);
-  const pid_t zol = wine.start(zol_binary());
+  const pid_t zol = wine.x.start("wine", {zol_binary()}, "", "",
+                                 {"WINEDEBUG=-all,err+actctx,warn+actctx,fixme+actctx,trace+graphics"});
   const unsigned long window = wine.x.wait_for_window("Orvenna", kWineStart);
   ASSERT_NE(window, 0u) << wine.x.stderr_of(zol);
   wine.x.send_close_request(window);
@@ -194,6 +194,14 @@ TEST(WineManifestTest, TheLoaderTakesTheDpiAwarenessFromIt) {
   const std::string log = wine.x.stderr_of(zol);
   EXPECT_NE(log.find("got dpiAwareness=L\"PerMonitorV2, PerMonitor\""), std::string::npos) << log;
   EXPECT_EQ(log.find(":actctx:"), std::string::npos) << log;
+}
+
+// The Win32 platform's own tests that need a window, on a wine desktop.
+TEST(WinePlatformTest, TheWindowTestsPass) {
+  WineDesktop wine(kScreenW, kScreenH);
+  const pid_t tests = wine.start(ZOL_WINDOW_TESTS);
+  EXPECT_EQ(wine.x.wait_exit(tests, 60), std::optional<int>(0))
+      << wine.x.stdout_of(tests);
 }
 
 // The menu copied into a folder whose name has a space and umlauts, started

@@ -148,9 +148,9 @@ uint32_t to_8_bits(uint32_t v, int bits) {
 
 }  // namespace
 
-std::string XSession::stderr_of(pid_t pid) const {
+std::string XSession::output_of(pid_t pid, const std::string& stream) const {
   std::stringstream text;
-  text << std::ifstream(logs_.at(pid) + ".err").rdbuf();
+  text << std::ifstream(logs_.at(pid) + stream).rdbuf();
   return text.str();
 }
 

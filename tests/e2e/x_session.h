@@ -46,8 +46,9 @@ class XSession {
   unsigned long wait_for_window(const std::string& name, double seconds = 10);
   // The exit status of `pid`, waiting up to `seconds`; nullopt if it still runs.
   std::optional<int> wait_exit(pid_t pid, double seconds = 10);
-  // What a started program wrote on stderr so far.
-  std::string stderr_of(pid_t pid) const;
+  // What a started program wrote on stderr, or stdout, so far.
+  std::string stderr_of(pid_t pid) const { return output_of(pid, ".err"); }
+  std::string stdout_of(pid_t pid) const { return output_of(pid, ".out"); }
 
   Geometry geometry(unsigned long window);
   // Pixels of the screen, 0x00RRGGBB, top-down. Channels of fewer than 8
@@ -82,6 +83,7 @@ class XSession {
   void kill_server();
 
  private:
+  std::string output_of(pid_t pid, const std::string& stream) const;
   void start_server(int width, int height, int depth);
   void start_window_manager();
   void* connection();

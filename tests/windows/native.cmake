@@ -12,6 +12,7 @@ target_link_libraries(zol_windows_tests PRIVATE zol_test_support GTest::gtest_ma
 target_compile_definitions(zol_windows_tests PRIVATE
   ZOL_BINARY="${windows_build}/Zol.exe"
   ZOL_FAKE_GAME="${windows_build}/fake/ZolMain.exe"
+  ZOL_WINDOW_TESTS="${windows_build}/zol_window_tests.exe"
   ZOL_WINE_PREFIX="${windows_build}/wine")
 # One wine prefix: its tests take turns.
 gtest_discover_tests(zol_windows_tests DISCOVERY_MODE PRE_TEST
