@@ -309,10 +309,15 @@ std::vector<uint8_t> xsettings(Display* display) {
   return bytes;
 }
 
+// The DPI the desktop asks for and the monitor under the pointer.
+Screen screen_of(Display* display) {
+  return {x11::desktop_dpi(XResourceManagerString(display), xsettings(display)),
+          x11::monitor_at_pointer(display)};
+}
+
 Screen X11Platform::screen() {
   connect();
-  return {x11::desktop_dpi(XResourceManagerString(display_), xsettings(display_)),
-          x11::monitor_at_pointer(display_)};
+  return screen_of(display_);
 }
 
 void X11Platform::create_window(const WindowSpec& spec) {
@@ -474,10 +479,11 @@ void X11Platform::show_failure(const std::string& text) {
   Display* display = display_ ? display_ : x11::open_display();
   if (!display) return;
   // Before the window, at the step the menu would have been drawn at.
-  const int dpi =
-      dpi_ ? dpi_
-           : pick_dpi(x11::desktop_dpi(XResourceManagerString(display), xsettings(display)),
-                      x11::monitor_at_pointer(display));
+  int dpi = dpi_;
+  if (!dpi) {
+    const Screen screen = screen_of(display);
+    dpi = pick_dpi(screen.dpi, screen.monitor);
+  }
   x11::run_failure_dialog(display, window_, dpi, text, [this](DeviceRect r) {
     mapped_ = true;
     push(r);
