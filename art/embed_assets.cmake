@@ -47,7 +47,7 @@ if(CMAKE_CROSSCOMPILING)
   include(ExternalProject)
   set(art_check ${CMAKE_BINARY_DIR}/art-check/zol_art_check)
   ExternalProject_Add(zol_art_check_host
-    SOURCE_DIR ${CMAKE_SOURCE_DIR}/art/check
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}/tools/art_check
     BINARY_DIR ${CMAKE_BINARY_DIR}/art-check
     CMAKE_ARGS -DCMAKE_BUILD_TYPE=Release
     INSTALL_COMMAND ""
@@ -55,7 +55,7 @@ if(CMAKE_CROSSCOMPILING)
     BUILD_BYPRODUCTS ${art_check})
   set(art_check_target zol_art_check_host)
 else()
-  add_subdirectory(art/check)
+  add_subdirectory(tools/art_check)
   set(art_check $<TARGET_FILE:zol_art_check>)
   set(art_check_target zol_art_check)
 endif()

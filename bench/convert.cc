@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "host/pixel_format.h"
+#include "host/x11/pixel_format.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "art/art.h"
-#include "art/check/checks.h"
+#include "tools/art_check/checks.h"
 #include "host/image.h"
 
 namespace zol {

@@ -17,13 +17,13 @@ set(unit_tests
   tests/resample_test.cc
   tests/image_test.cc
   tests/art_test.cc
-  art/check/checks.cc
+  tools/art_check/checks.cc
   tests/hover_test.cc
   tests/actions_test.cc)
 if(WIN32)
   set(platform_tests "")
 else()
-  set(platform_tests tests/spawn_posix_test.cc tests/x11_dpi_test.cc tests/pixel_format_test.cc)
+  set(platform_tests tests/posix/spawn_test.cc tests/x11/platform_test.cc tests/x11/pixel_format_test.cc)
 endif()
 
 # One test-support library: the test pictures everywhere; where the real
@@ -102,12 +102,12 @@ if(WIN32)
   add_executable(fake_game WIN32 tests/windows/fake_game.cc)
   set_target_properties(fake_game PROPERTIES OUTPUT_NAME ZolMain
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fake)
-  target_sources(zol_tests PRIVATE tests/platform_win32_test.cc)
+  target_sources(zol_tests PRIVATE tests/windows/platform_test.cc)
   target_link_libraries(zol_tests PRIVATE zol_platform)
   target_compile_definitions(zol_tests PRIVATE ZOL_FAKE_GAME="$<TARGET_FILE:fake_game>")
   add_dependencies(zol_tests fake_game)
   # Tests that need a display; not run here, where wine has none.
-  add_executable(zol_window_tests tests/platform_win32_window_test.cc)
+  add_executable(zol_window_tests tests/windows/platform_window_test.cc)
   target_link_libraries(zol_window_tests PRIVATE zol_platform GTest::gtest_main)
 elseif(ZOL_WINDOWS_BUILD)
   include(tests/windows/native.cmake)

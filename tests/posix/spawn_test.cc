@@ -1,4 +1,4 @@
-#include "host/spawn_posix.h"
+#include "host/posix/spawn.h"
 
 #include <dirent.h>
 #include <fcntl.h>

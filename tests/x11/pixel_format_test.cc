@@ -1,4 +1,4 @@
-#include "host/pixel_format.h"
+#include "host/x11/pixel_format.h"
 
 #include <gtest/gtest.h>
 

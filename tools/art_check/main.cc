@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "art/check/checks.h"
+#include "tools/art_check/checks.h"
 
 namespace fs = std::filesystem;
 using zol::art_check::ArtError;

@@ -1,7 +1,7 @@
 // The Win32 platform: one WS_POPUP window painted from the framebuffer,
 // pointer messages as neutral events, programs started with CreateProcessW
 // and addresses handed to ShellExecuteA. Per-monitor DPI aware through the
-// manifest (host/zol.manifest): it reports the monitor's DPI and passes DPI
+// manifest (host/win32/zol.manifest): it reports the monitor's DPI and passes DPI
 // changes on, and the core scales. No Windows type leaves this file.
 
 // Wide-character APIs throughout; no min/max macros.

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "host/pixel_format.h"
+#include "host/x11/pixel_format.h"
 #include "host/platform.h"
 
 namespace zol::x11 {

@@ -2,12 +2,12 @@
 # its C++ runtime, its manifest, its version block and its icon group.
 enable_language(RC)
 
-add_library(zol_platform STATIC host/platform_win32.cc)
+add_library(zol_platform STATIC host/win32/platform.cc)
 target_link_libraries(zol_platform PUBLIC zol_core PRIVATE user32 gdi32)
 
 set(ZOL_ICON_FILE ${CMAKE_SOURCE_DIR}/art/zol.ico)
-set(ZOL_MANIFEST_FILE ${CMAKE_SOURCE_DIR}/host/zol.manifest)
-configure_file(host/zol.rc.in generated/zol.rc @ONLY)
+set(ZOL_MANIFEST_FILE ${CMAKE_SOURCE_DIR}/host/win32/zol.manifest)
+configure_file(host/win32/zol.rc.in generated/zol.rc @ONLY)
 set(resources ${CMAKE_BINARY_DIR}/generated/zol.rc)
 set_source_files_properties(${resources} PROPERTIES
   OBJECT_DEPENDS "${ZOL_ICON_FILE};${ZOL_MANIFEST_FILE}" COMPILE_OPTIONS "-c;65001")

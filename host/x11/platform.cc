@@ -1,4 +1,4 @@
-#include "host/platform_x11.h"
+#include "host/x11/platform.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xresource.h>
@@ -17,9 +17,9 @@
 #include <string_view>
 #include <vector>
 
-#include "host/presenter_x11.h"
+#include "host/x11/presenter.h"
 #include "host/scale.h"
-#include "host/spawn_posix.h"
+#include "host/posix/spawn.h"
 
 namespace zol {
 namespace x11 {

@@ -1,4 +1,4 @@
-#include "host/presenter_x11.h"
+#include "host/x11/presenter.h"
 
 #include <algorithm>
 #include <bit>

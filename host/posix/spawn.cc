@@ -1,4 +1,4 @@
-#include "host/spawn_posix.h"
+#include "host/posix/spawn.h"
 
 #include <fcntl.h>
 #include <signal.h>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/platform_x11.h"
+#include "host/x11/platform.h"
 #include "host/scale.h"
 
 namespace zol {

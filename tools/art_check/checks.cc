@@ -1,4 +1,4 @@
-#include "art/check/checks.h"
+#include "tools/art_check/checks.h"
 
 #include <algorithm>
 #include <array>

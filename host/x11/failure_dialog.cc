@@ -13,7 +13,7 @@
 #include <type_traits>
 #include <vector>
 
-#include "host/platform_x11.h"
+#include "host/x11/platform.h"
 #include "host/scale.h"
 
 namespace zol::x11 {

@@ -1,6 +1,6 @@
 #pragma once
-// Private to the X11 platform: shared by platform_x11.cc and
-// failure_dialog_x11.cc, included nowhere else, so no X type leaks out.
+// Private to the X11 platform: shared by platform.cc and
+// failure_dialog.cc, included nowhere else, so no X type leaks out.
 
 #include <X11/Xlib.h>
 
