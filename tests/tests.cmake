@@ -13,6 +13,7 @@ include(GoogleTest)
 set(unit_tests
   tests/form_test.cc
   tests/form_scale_test.cc
+  tests/navigation_test.cc
   tests/scale_test.cc
   tests/resample_test.cc
   tests/image_test.cc
@@ -23,7 +24,8 @@ set(unit_tests
 if(WIN32)
   set(platform_tests "")
 else()
-  set(platform_tests tests/posix/spawn_test.cc tests/x11/platform_test.cc tests/x11/pixel_format_test.cc)
+  set(platform_tests tests/posix/spawn_test.cc tests/x11/platform_test.cc tests/x11/pixel_format_test.cc
+    tests/x11/text_layout_test.cc)
 endif()
 
 # One test-support library: the test pictures everywhere; where the real

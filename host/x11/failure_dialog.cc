@@ -1,246 +1,26 @@
+// The failure message: a small modal window of its own with the text and
+// an OK button, drawn at the menu's scale.
+
 #include <X11/Xatom.h>
-#include <X11/Xft/Xft.h>
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
-#include <dlfcn.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
-#include <type_traits>
 #include <vector>
 
-#include "host/x11/platform.h"
 #include "host/scale.h"
+#include "host/x11/painter.h"
+#include "host/x11/platform.h"
+#include "host/x11/text_layout.h"
 
 namespace zol::x11 {
 namespace {
 
 // At 96 DPI; the dialog scales them, and its font, by the menu's factor.
 constexpr int kPad = 16, kWrapWidth = 360, kMinWidth = 220, kButtonW = 88, kButtonH = 28;
-constexpr int kFontPoints = 10, kLeading = 2;
-
-int scaled(int pixels, int dpi) { return pixels * dpi / kBaseDpi; }
-
-enum Colour { kFace, kText, kButton, kButtonLit, kButtonDown, kEdge, kEdgeLit, kColours };
-constexpr unsigned kRgb[kColours] = {0xECECEC, 0x202020, 0xF8F8F8, 0xFFFFFF,
-                                     0xD6D6D6, 0x8C8C8C, 0x3C6EB4};
-
-bool continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
-// The core "fixed" font speaks Latin-1; what it can't show becomes '?'.
-std::string to_latin1(const std::string& utf8) {
-  std::string out;
-  for (size_t i = 0; i < utf8.size();) {
-    unsigned char c = static_cast<unsigned char>(utf8[i]);
-    size_t len = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-    if (len == 2 && i + 1 < utf8.size())
-      c = static_cast<unsigned char>(((c & 0x1F) << 6) | (utf8[i + 1] & 0x3F));
-    else if (len > 1 || c >= 0x80)
-      c = '?';
-    out += static_cast<char>(c);
-    for (i += 1; i < utf8.size() && continuation(utf8[i]); ++i) {
-    }
-  }
-  return out;
-}
-
-// Xft, and with it fontconfig, FreeType and their libraries, is loaded only
-// when a message is shown: linked, they would slow every start of the menu
-// and add to its memory, for a message it seldom shows.
-struct XftLibrary {
-  decltype(&XftFontOpenName) FontOpenName;
-  decltype(&XftFontClose) FontClose;
-  decltype(&XftDrawCreate) DrawCreate;
-  decltype(&XftDrawDestroy) DrawDestroy;
-  decltype(&XftColorAllocValue) ColorAllocValue;
-  decltype(&XftColorFree) ColorFree;
-  decltype(&XftTextExtentsUtf8) TextExtentsUtf8;
-  decltype(&XftDrawStringUtf8) DrawStringUtf8;
-
-  // nullptr when it can't be loaded.
-  static const XftLibrary* load() {
-    static const std::optional<XftLibrary> loaded = []() -> std::optional<XftLibrary> {
-      void* lib = dlopen("libXft.so.2", RTLD_NOW | RTLD_LOCAL);
-      if (!lib) return std::nullopt;
-      XftLibrary x{};
-      bool all = true;
-      auto bind = [&](auto& fn, const char* name) {
-        fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(dlsym(lib, name));
-        all = all && fn;
-      };
-      bind(x.FontOpenName, "XftFontOpenName");
-      bind(x.FontClose, "XftFontClose");
-      bind(x.DrawCreate, "XftDrawCreate");
-      bind(x.DrawDestroy, "XftDrawDestroy");
-      bind(x.ColorAllocValue, "XftColorAllocValue");
-      bind(x.ColorFree, "XftColorFree");
-      bind(x.TextExtentsUtf8, "XftTextExtentsUtf8");
-      bind(x.DrawStringUtf8, "XftDrawStringUtf8");
-      if (all) return x;
-      dlclose(lib);
-      return std::nullopt;
-    }();
-    return loaded ? &*loaded : nullptr;
-  }
-};
-
-// A screen of few colours (8 bits: PseudoColor, StaticColor, GrayScale):
-// antialiased text would stand on dark boxes there.
-bool few_colours(Visual* visual) { return visual->c_class != TrueColor && visual->c_class != DirectColor; }
-
-// Text through Xft, or through the core font when Xft or its fonts are
-// missing or the screen has few colours; then the text is black, and what
-// can't be had of the other colours is white.
-class Painter {
- public:
-  Painter(Display* d, Window w, int dpi)
-      : display_(d),
-        window_(w),
-        visual_(DefaultVisual(d, DefaultScreen(d))),
-        lib_(few_colours(visual_) ? nullptr : XftLibrary::load()),
-        leading_(scaled(kLeading, dpi)) {
-    const int screen = DefaultScreen(d);
-    colormap_ = DefaultColormap(d, screen);
-    gc_ = XCreateGC(d, w, 0, nullptr);
-    if (lib_) {
-      // Our DPI, not the one Xft would guess: the dialog grows with the menu.
-      char size[32];
-      std::snprintf(size, sizeof size, "-%d:dpi=%d", kFontPoints, dpi);
-      xft_ = lib_->FontOpenName(d, screen, (std::string("DejaVu Sans") + size).c_str());
-      if (!xft_) xft_ = lib_->FontOpenName(d, screen, (std::string("sans") + size).c_str());
-      if (xft_) draw_ = lib_->DrawCreate(d, w, visual_, colormap_);
-    }
-    if (!xft_) core_ = XLoadQueryFont(d, "fixed");
-    if (core_) XSetFont(d, gc_, core_->fid);
-    for (int i = 0; i < kColours; ++i) {
-      XRenderColor rc{static_cast<unsigned short>((kRgb[i] >> 16 & 0xFF) * 257),
-                      static_cast<unsigned short>((kRgb[i] >> 8 & 0xFF) * 257),
-                      static_cast<unsigned short>((kRgb[i] & 0xFF) * 257), 0xFFFF};
-      XColor c{0, rc.red, rc.green, rc.blue, DoRed | DoGreen | DoBlue, 0};
-      if (i == kText && !lib_)
-        colours_[i].pixel = BlackPixel(d, screen);
-      else if (lib_)
-        allocated_[i] = lib_->ColorAllocValue(d, visual_, colormap_, &rc, &colours_[i]);
-      else if ((allocated_[i] = XAllocColor(d, colormap_, &c)))
-        colours_[i].pixel = c.pixel;
-      if (!allocated_[i] && i != kText)
-        colours_[i].pixel = i == kEdge || i == kEdgeLit ? BlackPixel(d, screen) : WhitePixel(d, screen);
-    }
-  }
-  ~Painter() {
-    for (int i = 0; i < kColours; ++i) {
-      if (!allocated_[i]) continue;
-      if (lib_)
-        lib_->ColorFree(display_, visual_, colormap_, &colours_[i]);
-      else
-        XFreeColors(display_, colormap_, &colours_[i].pixel, 1, 0);
-    }
-    if (draw_) lib_->DrawDestroy(draw_);
-    if (xft_) lib_->FontClose(display_, xft_);
-    if (core_) XFreeFont(display_, core_);
-    XFreeGC(display_, gc_);
-  }
-  Painter(const Painter&) = delete;
-  Painter& operator=(const Painter&) = delete;
-
-  unsigned long pixel(Colour c) const { return colours_[c].pixel; }
-  int ascent() const { return xft_ ? xft_->ascent : core_ ? core_->ascent : 10; }
-  int text_height() const {
-    return xft_ ? xft_->height : core_ ? core_->ascent + core_->descent : 12;
-  }
-  int line_height() const { return text_height() + leading_; }
-
-  int width(const std::string& s) const {
-    if (xft_) {
-      XGlyphInfo g;
-      lib_->TextExtentsUtf8(display_, xft_, reinterpret_cast<const FcChar8*>(s.data()),
-                            static_cast<int>(s.size()), &g);
-      return g.xOff;
-    }
-    if (core_) {
-      std::string l = to_latin1(s);
-      return XTextWidth(core_, l.data(), static_cast<int>(l.size()));
-    }
-    return static_cast<int>(s.size()) * 6;
-  }
-
-  void text(int x, int baseline, const std::string& s) {
-    if (xft_) {
-      lib_->DrawStringUtf8(draw_, &colours_[kText], xft_, x, baseline,
-                           reinterpret_cast<const FcChar8*>(s.data()), static_cast<int>(s.size()));
-    } else if (core_) {
-      std::string l = to_latin1(s);
-      XSetForeground(display_, gc_, pixel(kText));
-      XDrawString(display_, window_, gc_, x, baseline, l.data(), static_cast<int>(l.size()));
-    }
-  }
-
-  void fill(DeviceRect r, Colour c) {
-    XSetForeground(display_, gc_, pixel(c));
-    XFillRectangle(display_, window_, gc_, r.x, r.y, r.w, r.h);
-  }
-  void frame(DeviceRect r, Colour c) {
-    XSetForeground(display_, gc_, pixel(c));
-    XDrawRectangle(display_, window_, gc_, r.x, r.y, r.w - 1, r.h - 1);
-  }
-
- private:
-  Display* display_;
-  Window window_;
-  Visual* visual_;
-  const XftLibrary* lib_;
-  int leading_;
-  Colormap colormap_;
-  GC gc_;
-  XftFont* xft_ = nullptr;
-  XftDraw* draw_ = nullptr;
-  XFontStruct* core_ = nullptr;
-  XftColor colours_[kColours]{};
-  bool allocated_[kColours]{};
-};
-
-// Greedy wrap at spaces; a word wider than a line (a path, say) is broken
-// between characters. Line breaks in the text are kept.
-std::vector<std::string> wrap(const std::string& text, const Painter& p, int wrap_width) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = std::min(text.find('\n', start), text.size());
-    std::string line;
-    size_t pos = start;
-    while (pos < end) {
-      size_t stop = std::min(text.find(' ', pos), end);
-      std::string word = text.substr(pos, stop - pos);
-      pos = stop + 1;
-      if (word.empty()) continue;
-      std::string joined = line.empty() ? word : line + " " + word;
-      if (p.width(joined) <= wrap_width) {
-        line = joined;
-        continue;
-      }
-      if (!line.empty()) lines.push_back(line);
-      while (p.width(word) > wrap_width) {
-        size_t cut = 1;
-        for (size_t next = cut; next <= word.size(); ++next) {
-          if (next < word.size() && continuation(word[next])) continue;
-          if (p.width(word.substr(0, next)) > wrap_width) break;
-          cut = next;
-        }
-        while (cut < word.size() && continuation(word[cut])) ++cut;
-        lines.push_back(word.substr(0, cut));
-        word.erase(0, cut);
-      }
-      line = word;
-    }
-    lines.push_back(line);
-    start = end + 1;
-  }
-  return lines;
-}
 
 DeviceRect place_over(Display* d, Window owner, DeviceSize size) {
   XWindowAttributes a;
@@ -286,7 +66,8 @@ Dialog::Dialog(Display* d, Window owner, int dpi, const std::string& text)
   // Created at once so the painter can measure; sized and placed after.
   window_ = XCreateSimpleWindow(d, RootWindow(d, screen), 0, 0, 1, 1, 0, 0, 0);
   painter_ = std::make_unique<Painter>(d, window_, dpi);
-  lines_ = wrap(text, *painter_, scaled(kWrapWidth, dpi));
+  const TextWidth width = [&](const std::string& s) { return painter_->width(s); };
+  lines_ = wrap(text, width, scaled(kWrapWidth, dpi));
   int text_w = 0;
   for (const auto& l : lines_) text_w = std::max(text_w, painter_->width(l));
   const int w = std::max(text_w, scaled(kMinWidth, dpi)) + 2 * pad_;

@@ -1,244 +1,23 @@
+// The X11 platform: one undecorated window painted from the framebuffer,
+// X events turned into neutral ones at once; programs are started through
+// the POSIX room's spawn.
+
 #include "host/x11/platform.h"
 
 #include <X11/Xatom.h>
-#include <X11/Xresource.h>
 #include <X11/Xutil.h>
-#include <X11/extensions/Xrandr.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <iterator>
 #include <optional>
-#include <string_view>
 #include <vector>
 
-#include "host/x11/presenter.h"
-#include "host/scale.h"
 #include "host/posix/spawn.h"
+#include "host/scale.h"
+#include "host/x11/presenter.h"
 
 namespace zol {
-namespace x11 {
-namespace {
-
-int on_io_error(Display*) {
-  static const char msg[] = "zol: Verbindung zum X-Server verloren\n";
-  ssize_t ignored = write(STDERR_FILENO, msg, sizeof msg - 1);
-  (void)ignored;
-  _exit(1);
-}
-
-// Set while an ErrorTrap lives: the first error it caught.
-bool trapping = false;
-std::optional<std::string> trapped;
-
-// A protocol error (say a window gone in a race) is not worth dying for,
-// unless a window is being made.
-int on_error(Display* display, XErrorEvent* e) {
-  char text[256] = "";
-  XGetErrorText(display, e->error_code, text, sizeof text);
-  char line[400];
-  std::snprintf(line, sizeof line, "%s (Anfrage %d.%d)", text, e->request_code, e->minor_code);
-  if (!trapping)
-    std::fprintf(stderr, "zol: X-Fehler: %s\n", line);
-  else if (!trapped)
-    trapped = line;
-  return 0;
-}
-
-}  // namespace
-
-ErrorTrap::ErrorTrap() {
-  trapping = true;
-  trapped.reset();
-}
-
-ErrorTrap::~ErrorTrap() {
-  trapping = false;
-  trapped.reset();
-}
-
-std::optional<std::string> ErrorTrap::first_error(Display* display) {
-  XSync(display, False);
-  return trapped;
-}
-
-void ErrorTrap::check(Display* display, const std::string& what) {
-  if (auto error = first_error(display)) throw PlatformError(what + ": X-Fehler " + *error + ".");
-}
-
-Display* open_display() {
-  XSetIOErrorHandler(on_io_error);
-  XSetErrorHandler(on_error);
-  Display* display = XOpenDisplay(nullptr);
-  if (display) fcntl(ConnectionNumber(display), F_SETFD, FD_CLOEXEC);
-  return display;
-}
-
-int dpi_from_resources(const char* resources) {
-  constexpr int kDefault = 96, kLeast = 48, kMost = 480;
-  if (!resources) return kDefault;
-  XrmInitialize();
-  XrmDatabase db = XrmGetStringDatabase(resources);
-  if (!db) return kDefault;
-  char* type = nullptr;
-  XrmValue value{};
-  std::string text;
-  if (XrmGetResource(db, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
-    text.assign(value.addr, value.size && !value.addr[value.size - 1] ? value.size - 1 : value.size);
-  XrmDestroyDatabase(db);
-  char* end = nullptr;
-  const double dpi = std::strtod(text.c_str(), &end);
-  while (end && (*end == ' ' || *end == '\t')) ++end;
-  if (text.empty() || !end || *end || !std::isfinite(dpi) || dpi < kLeast || dpi > kMost)
-    return kDefault;
-  return static_cast<int>(std::lround(dpi));
-}
-
-namespace {
-
-// The XSETTINGS wire format: in the manager's byte order, every item padded
-// to 4 bytes. Reads fail softly: past the end, everything is 0 and !ok.
-class SettingsReader {
- public:
-  explicit SettingsReader(std::span<const uint8_t> bytes) : bytes_(bytes) {
-    msb_ = u8() == 1;
-    skip(3);
-  }
-  bool ok() const { return ok_; }
-  uint8_t u8() { return static_cast<uint8_t>(take(1)); }
-  uint16_t u16() { return static_cast<uint16_t>(take(2)); }
-  uint32_t u32() { return take(4); }
-  std::string_view text(size_t length) {
-    if (!fits(length)) return {};
-    const std::string_view t(reinterpret_cast<const char*>(bytes_.data() + at_), length);
-    skip(length + (4 - length % 4) % 4);
-    return t;
-  }
-  void skip(size_t n) { at_ = fits(n) ? at_ + n : bytes_.size(); }
-
- private:
-  bool fits(size_t n) {
-    ok_ = ok_ && n <= bytes_.size() - at_;
-    return ok_;
-  }
-  uint32_t take(int n) {
-    if (!fits(static_cast<size_t>(n))) return 0;
-    uint32_t v = 0;
-    for (int i = 0; i < n; ++i) {
-      const uint32_t byte = bytes_[at_ + (msb_ ? i : n - 1 - i)];
-      v = v << 8 | byte;
-    }
-    at_ += static_cast<size_t>(n);
-    return v;
-  }
-  std::span<const uint8_t> bytes_;
-  size_t at_ = 0;
-  bool msb_ = false, ok_ = true;
-};
-
-}  // namespace
-
-int window_scaling_factor(std::span<const uint8_t> settings) {
-  enum : uint8_t { kInteger = 0, kString = 1, kColour = 2 };
-  SettingsReader r(settings);
-  r.u32();  // serial
-  const uint32_t count = r.u32();
-  for (uint32_t i = 0; i < count && r.ok(); ++i) {
-    const uint8_t type = r.u8();
-    r.skip(1);
-    const std::string_view name = r.text(r.u16());
-    r.u32();  // last change serial
-    if (type == kInteger) {
-      const auto value = static_cast<int32_t>(r.u32());
-      if (r.ok() && name == "Gdk/WindowScalingFactor") return value > 0 ? value : 0;
-    } else if (type == kString) {
-      r.text(r.u32());
-    } else if (type == kColour) {
-      r.skip(8);
-    } else {
-      return 0;
-    }
-  }
-  return 0;
-}
-
-int desktop_dpi(const char* resources, std::span<const uint8_t> xsettings) {
-  constexpr int kMost = 480;
-  const int dpi = dpi_from_resources(resources);
-  const int factor = window_scaling_factor(xsettings);
-  return factor > 0 && factor <= kMost / kBaseDpi ? std::max(dpi, factor * kBaseDpi) : dpi;
-}
-
-void set_fixed_size(Display* display, Window window, DeviceRect where) {
-  XSizeHints* size = XAllocSizeHints();
-  size->flags = PPosition | PSize | PMinSize | PMaxSize;
-  size->x = where.x;
-  size->y = where.y;
-  size->width = size->min_width = size->max_width = where.w;
-  size->height = size->min_height = size->max_height = where.h;
-  XSetWMNormalHints(display, window, size);
-  XFree(size);
-}
-
-void set_identity(Display* display, Window window, DeviceRect where, const std::string& title) {
-  set_fixed_size(display, window, where);
-  XWMHints* hints = XAllocWMHints();
-  hints->flags = InputHint | StateHint;
-  hints->input = True;
-  hints->initial_state = NormalState;
-  XClassHint* cls = XAllocClassHint();
-  cls->res_name = const_cast<char*>("zol");
-  cls->res_class = const_cast<char*>("Zol");
-  Xutf8SetWMProperties(display, window, title.c_str(), title.c_str(), nullptr, 0, nullptr, hints,
-                       cls);
-  XFree(hints);
-  XFree(cls);
-  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False),
-                  XInternAtom(display, "UTF8_STRING", False), 8, PropModeReplace,
-                  reinterpret_cast<const unsigned char*>(title.data()),
-                  static_cast<int>(title.size()));
-  long pid = getpid();
-  XChangeProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
-                  PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
-  Atom close = XInternAtom(display, "WM_DELETE_WINDOW", False);
-  XSetWMProtocols(display, window, &close, 1);
-}
-
-DeviceRect monitor_at_pointer(Display* display) {
-  const int screen = DefaultScreen(display);
-  const Window root = RootWindow(display, screen);
-  DeviceRect whole{0, 0, DisplayWidth(display, screen), DisplayHeight(display, screen)};
-
-  Window root_ret, child;
-  int px = 0, py = 0, wx, wy;
-  unsigned mask;
-  XQueryPointer(display, root, &root_ret, &child, &px, &py, &wx, &wy, &mask);
-
-  int event_base, error_base, major = 0, minor = 0;
-  if (!XRRQueryExtension(display, &event_base, &error_base) ||
-      !XRRQueryVersion(display, &major, &minor) || major * 100 + minor < 105)
-    return whole;
-  int count = 0;
-  XRRMonitorInfo* monitors = XRRGetMonitors(display, root, True, &count);
-  if (!monitors) return whole;
-  DeviceRect fallback = whole;
-  std::optional<DeviceRect> hit;
-  for (int i = 0; i < count; ++i) {
-    DeviceRect m{monitors[i].x, monitors[i].y, monitors[i].width, monitors[i].height};
-    if (i == 0 || monitors[i].primary) fallback = m;
-    if (!hit && m.contains({px, py})) hit = m;
-  }
-  XRRFreeMonitors(monitors);
-  return hit.value_or(fallback);
-}
-
-}  // namespace x11
-
 namespace {
 
 class X11Platform final : public Platform {
@@ -290,34 +69,9 @@ void X11Platform::connect() {
         "Keine Verbindung zum X-Server (DISPLAY nicht gesetzt oder nicht erreichbar).");
 }
 
-// The settings manager's XSETTINGS, if a desktop runs one.
-std::vector<uint8_t> xsettings(Display* display) {
-  const std::string selection = "_XSETTINGS_S" + std::to_string(DefaultScreen(display));
-  const Window owner = XGetSelectionOwner(display, XInternAtom(display, selection.c_str(), False));
-  if (!owner) return {};
-  const Atom settings = XInternAtom(display, "_XSETTINGS_SETTINGS", False);
-  Atom type = None;
-  int format = 0;
-  unsigned long count = 0, after = 0;
-  unsigned char* data = nullptr;
-  std::vector<uint8_t> bytes;
-  if (XGetWindowProperty(display, owner, settings, 0, 1 << 16, False, settings, &type, &format,
-                         &count, &after, &data) == Success &&
-      data && format == 8)
-    bytes.assign(data, data + count);
-  if (data) XFree(data);
-  return bytes;
-}
-
-// The DPI the desktop asks for and the monitor under the pointer.
-Screen screen_of(Display* display) {
-  return {x11::desktop_dpi(XResourceManagerString(display), xsettings(display)),
-          x11::monitor_at_pointer(display)};
-}
-
 Screen X11Platform::screen() {
   connect();
-  return screen_of(display_);
+  return x11::screen_of(display_);
 }
 
 void X11Platform::create_window(const WindowSpec& spec) {
@@ -481,7 +235,7 @@ void X11Platform::show_failure(const std::string& text) {
   // Before the window, at the step the menu would have been drawn at.
   int dpi = dpi_;
   if (!dpi) {
-    const Screen screen = screen_of(display);
+    const Screen screen = x11::screen_of(display);
     dpi = pick_dpi(screen.dpi, screen.monitor);
   }
   x11::run_failure_dialog(display, window_, dpi, text, [this](DeviceRect r) {

@@ -1,13 +1,11 @@
 #pragma once
-// Private to the X11 platform: shared by platform.cc and
-// failure_dialog.cc, included nowhere else, so no X type leaks out.
+// Private to the X11 platform: what its files share, included nowhere
+// else, so no X type leaks out.
 
 #include <X11/Xlib.h>
 
-#include <cstdint>
 #include <functional>
 #include <optional>
-#include <span>
 #include <string>
 
 #include "host/platform.h"
@@ -35,19 +33,9 @@ Display* open_display();
 // The RandR monitor holding the pointer, or the whole screen.
 DeviceRect monitor_at_pointer(Display* display);
 
-// The DPI the desktop asks for in the server's resource string
-// (XResourceManagerString): Xft.dpi, as Xft itself reads it. 96 when it is
-// missing, not a number, or outside 48 to 480.
-int dpi_from_resources(const char* resources);
-
-// The integer scale a GTK desktop announces through XSETTINGS
-// (Gdk/WindowScalingFactor), from the bytes of the settings manager's
-// _XSETTINGS_SETTINGS property; 0 when it is not there or they are malformed.
-int window_scaling_factor(std::span<const uint8_t> settings);
-
-// The DPI of the desktop: Xft.dpi from `resources`, raised to 96 x the
-// XSETTINGS scaling factor when that is larger (and at most 480).
-int desktop_dpi(const char* resources, std::span<const uint8_t> xsettings);
+// The DPI the desktop asks for (desktop_settings.h) and the monitor under
+// the pointer.
+Screen screen_of(Display* display);
 
 // Tells the window manager the window sits at `where` and keeps that size.
 void set_fixed_size(Display* display, Window window, DeviceRect where);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host/x11/platform.h"
+#include "host/x11/desktop_settings.h"
 #include "host/scale.h"
 
 namespace zol {
