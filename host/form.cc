@@ -66,6 +66,7 @@ ZolForm::ZolForm(Platform& platform, std::span<const ControlSpec> layout,
                                                            : find(row.target).on_move);
     slot = row.procedure;
   }
+  find_entries();
 }
 
 void ZolForm::show() {
@@ -219,6 +220,7 @@ void ZolForm::pointer(const PointerEvent& event) {
   switch (event.kind) {
     case PointerEvent::Kind::Move:
       procedure = handler(target, FormEvent::MouseMove);
+      note_pointer_target(target);
       break;
     case PointerEvent::Kind::Press:
       if (event.button == kPrimaryButton) pressed_ = target;

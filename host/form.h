@@ -82,6 +82,7 @@ class ZolForm : public EventSink {
   // EventSink
   void pointer(const PointerEvent& event) override;
   void close_requested() override;
+  void navigate(Navigation step) override;
   void idle() override;
   bool running() const override { return loaded_; }
   void dpi_changed(int dpi, DeviceRect suggested) override;
@@ -101,6 +102,9 @@ class ZolForm : public EventSink {
   ImageControl& find(std::string_view name);
   void mark_dirty(DeviceRect area);
   void compose(DeviceRect area);
+  void find_entries();
+  void note_pointer_target(int target);
+  void light_entry(size_t entry);
 
   Platform& platform_;
   BmpView background_art_, background_art_2x_;
@@ -111,6 +115,11 @@ class ZolForm : public EventSink {
   Framebuffer frame_;
   std::vector<DeviceRect> dirty_;
   int pressed_ = kNoTarget;
+  // The keys' row: controls that take a click, left to right, and the one
+  // the pointer or a key lit last (kNoEntry: none).
+  static constexpr size_t kNoEntry = SIZE_MAX;
+  std::vector<int> entries_;
+  size_t current_ = kNoEntry;
   bool loaded_ = true;
   bool window_created_ = false;
 };

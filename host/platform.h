@@ -47,12 +47,18 @@ struct Screen {
 // takes such a hint (Windows: SW_SHOWNORMAL, SW_SHOWMINIMIZED); others drop it.
 enum class WindowState { Normal, MinimisedWithFocus };
 
+// What a key or a controller button asks of the menu, whatever the device:
+// each platform turns its own key codes and buttons into these at its edge.
+enum class Navigation { Previous, Next, Activate, Back };
+
 // What the platform's event loop delivers to, one event at a time.
 class EventSink {
  public:
   virtual ~EventSink() = default;
   virtual void pointer(const PointerEvent& event) = 0;
   virtual void close_requested() = 0;
+  // A key or a controller button, only while the window has the focus.
+  virtual void navigate(Navigation step) = 0;
   // The queue is empty: the moment to paint what changed.
   virtual void idle() = 0;
   // False ends the event loop.

@@ -27,6 +27,7 @@ class DpiChangeSink : public EventSink {
   explicit DpiChangeSink(Platform& platform) : platform_(platform) {}
   void pointer(const PointerEvent&) override {}
   void close_requested() override {}
+  void navigate(Navigation) override {}
   bool running() const override { return running_; }
   void idle() override {
     running_ = false;
