@@ -53,7 +53,7 @@ WIN_HOST ?= build-winhost
 WINE_ENV = env -u DISPLAY WINEPREFIX=$(CURDIR)/$(WIN_BUILD)/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
 WIN_CONFIGURE = cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=tools/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 
-.PHONY: windows test-windows
+.PHONY: windows test-windows wine-host
 windows:
 	@tools/install-deps cross
 	@$(WIN_CONFIGURE)
@@ -63,16 +63,21 @@ test-windows:
 	@tools/install-deps windows
 	@$(WIN_CONFIGURE)
 	@cmake --build $(WIN_BUILD) -j $(JOBS)
-	@cmake -S . -B $(WIN_HOST) -DCMAKE_BUILD_TYPE=Release -DZOL_WINDOWS_BUILD=$(CURDIR)/$(WIN_BUILD) >/dev/null
-	@cmake --build $(WIN_HOST) -j $(JOBS) --target zol_windows_tests
-	@[ -f $(WIN_BUILD)/wine/system.reg ] || { echo "Making the wine prefix $(WIN_BUILD)/wine"; \
-	  $(WINE_ENV) wineboot -i >/dev/null 2>&1; }
+	@$(MAKE) --no-print-directory wine-host
 	@status=0; \
 	(cd $(WIN_BUILD) && ctest --output-on-failure -j $(JOBS)) || status=1; \
 	$(WINE_ENV) wineserver -k 2>/dev/null; $(WINE_ENV) wineserver -w; \
 	(cd $(WIN_HOST) && ctest --output-on-failure -L windows) || status=1; \
 	$(WINE_ENV) wineserver -k 2>/dev/null; $(WINE_ENV) wineserver -w; \
 	exit $$status
+
+# The native helper that drives a Zol.exe under wine in Xvfb, and the prefix.
+wine-host:
+	@$(WIN_CONFIGURE)
+	@cmake -S . -B $(WIN_HOST) -DCMAKE_BUILD_TYPE=Release -DZOL_WINDOWS_BUILD=$(CURDIR)/$(WIN_BUILD) >/dev/null
+	@cmake --build $(WIN_HOST) -j $(JOBS) --target zol_windows_tests
+	@[ -f $(WIN_BUILD)/wine/system.reg ] || { echo "Making the wine prefix $(WIN_BUILD)/wine"; \
+	  $(WINE_ENV) wineboot -i >/dev/null 2>&1; }
 
 # Hardening. The tests again, built with AddressSanitizer and
 # UndefinedBehaviorSanitizer: any report fails, leaks included. And the
@@ -97,15 +102,26 @@ fuzz:
 	tests/fuzz/run $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 # Releases: both archives and their checksums in dist/, built from a clean
-# configure in $(DIST_BUILD); the same bytes from every build of a commit.
-# test-dist builds them twice from two clones of HEAD and compares.
+# configure in $(DIST_BUILD); the same bytes from every build of a commit,
+# signed when ZOL_SIGN_* name the keys (see the README). verify-dist checks a
+# release in $(DIST_DIR) against a build of this checkout in $(VERIFY_BUILD).
+# test-dist builds them twice from two clones of HEAD and compares, signs
+# with throwaway keys, and runs the signed Zol.exe under wine.
 DIST_BUILD ?= build-dist
+DIST_DIR ?= dist
+VERIFY_BUILD ?= build-verify
 
-.PHONY: dist test-dist
+.PHONY: dist verify-dist test-dist
 dist:
 	@tools/install-deps dist
 	tools/dist $(DIST_BUILD) dist $(JOBS)
 
-test-dist:
+verify-dist:
 	@tools/install-deps dist
-	tests/dist/run $(JOBS) $(WIN_BUILD)
+	tools/verify-dist $(DIST_DIR) $(VERIFY_BUILD) $(JOBS)
+
+test-dist:
+	@tools/install-deps windows
+	@tools/install-deps dist
+	@$(MAKE) --no-print-directory wine-host
+	tests/dist/run $(JOBS) $(WIN_BUILD) $(WIN_HOST)

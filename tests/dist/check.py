@@ -5,9 +5,11 @@
       the two folders hold the same bytes; else names each file, member and
       field that differs
   check.py contents DIST --version V --epoch SECONDS --installed DIR
-                    --readme FILE --exe ZOL_EXE
+                    --readme FILE (--exe ZOL_EXE | --signed)
       what one folder holds: names, owners, modes, times, the Linux archive
-      equal to the install tree DIR, the Zol.exe inside equal to ZOL_EXE
+      equal to the install tree DIR, the Zol.exe inside equal to ZOL_EXE;
+      or, signed, Zol.exe's signature beside the archives (the signed file
+      itself is tools/verify-dist's to check)
 """
 import argparse
 import calendar
@@ -179,13 +181,13 @@ def check_zip(path, name, args, readme):
             problem(f"{name}: {member}: time {fields['date_time']} UTC, extras {fields['extra']!r}")
     if members.get("README", ({}, b""))[1] != readme:
         problem(f"{name}: README differs from the Linux archive's")
-    if members.get("Zol.exe", ({}, b""))[1] != read(args.exe):
+    if args.exe and members.get("Zol.exe", ({}, b""))[1] != read(args.exe):
         problem(f"{name}: Zol.exe is not {args.exe}, the one `make windows` builds")
 
 
 def contents(args):
     linux, windows = f"zol-{args.version}-linux-x86_64", f"Zol-{args.version}-windows"
-    archives = [f"{linux}.tar.gz", f"{windows}.zip"]
+    archives = [f"{linux}.tar.gz", f"{windows}.zip"] + ([f"{windows}.exe.sig"] if args.signed else [])
     names = sorted(os.listdir(args.dist))
     if names != sorted(archives + ["SHA256SUMS", MARK]):
         problem(f"{args.dist} holds {names}")
@@ -207,7 +209,9 @@ def main():
     k.add_argument("--epoch", type=int, required=True)
     k.add_argument("--installed", required=True)
     k.add_argument("--readme", required=True)
-    k.add_argument("--exe", required=True)
+    exe = k.add_mutually_exclusive_group(required=True)
+    exe.add_argument("--exe")
+    exe.add_argument("--signed", action="store_true")
     args = parser.parse_args()
     if args.command == "compare":
         compare(args.dist_a, args.dist_b)
