@@ -73,7 +73,6 @@ test-windows:
 
 # The native helper that drives a Zol.exe under wine in Xvfb, and the prefix.
 wine-host:
-	@$(WIN_CONFIGURE)
 	@cmake -S . -B $(WIN_HOST) -DCMAKE_BUILD_TYPE=Release -DZOL_WINDOWS_BUILD=$(CURDIR)/$(WIN_BUILD) >/dev/null
 	@cmake --build $(WIN_HOST) -j $(JOBS) --target zol_windows_tests
 	@[ -f $(WIN_BUILD)/wine/system.reg ] || { echo "Making the wine prefix $(WIN_BUILD)/wine"; \
