@@ -64,6 +64,7 @@ if(NOT WIN32)
     tests/e2e/menu_test.cc
     tests/e2e/hidpi_test.cc
     tests/e2e/actions_test.cc
+    tests/e2e/keys_test.cc
     tests/e2e/faults_test.cc
     tests/e2e/game_dir_test.cc
     tests/e2e/visual_test.cc

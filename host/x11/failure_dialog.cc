@@ -80,16 +80,12 @@ Dialog::Dialog(Display* d, Window owner, int dpi, const std::string& text)
   const DeviceRect where = place_over(d, owner, {w, h});
   XSetWindowAttributes attrs{};
   attrs.background_pixel = painter_->pixel(kFace);
-  attrs.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                     PointerMotionMask | LeaveWindowMask | StructureNotifyMask;
+  attrs.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | FocusChangeMask |
+                     ButtonPressMask | ButtonReleaseMask | PointerMotionMask | LeaveWindowMask |
+                     StructureNotifyMask;
   XChangeWindowAttributes(d, window_, CWBackPixel | CWEventMask, &attrs);
   XMoveResizeWindow(d, window_, where.x, where.y, w, h);
   set_properties(owner, where);
-  // The key that brought the message up may still be held: its repeats
-  // must not dismiss it unread.
-  char keys[32];
-  XQueryKeymap(d, keys);
-  keyboard_.held_already(keys);
   XMapRaised(d, window_);
 }
 
@@ -141,6 +137,12 @@ bool Dialog::handle(const XEvent& e) {
     }
     case KeyRelease:
       keyboard_.release(e.xkey.keycode);
+      return false;
+    case FocusIn:
+    case FocusOut:
+      // The key that brought the message up may still be held: its repeats
+      // must not dismiss it unread.
+      keyboard_.focus_event(display_, e.xfocus);
       return false;
     case MotionNotify:
     case LeaveNotify: {

@@ -55,9 +55,9 @@ void Keyboard::release(unsigned keycode) {
   if (keycode < down_.size()) down_.reset(keycode);
 }
 
-void Keyboard::held_already(const char keys[32]) {
+void Keyboard::held(const char keys[32]) {
   for (unsigned code = 0; code < down_.size(); ++code)
-    if (keys[code / 8] & (1 << (code % 8))) down_.set(code);
+    down_[code] = keys[code / 8] & (1 << (code % 8));
 }
 
 // A change inside the window (NotifyInferior) or between the roots and
@@ -69,8 +69,16 @@ void Keyboard::focus_event(int type, int detail) {
   if (detail == NotifyInferior || detail == NotifyPointerRoot || detail == NotifyDetailNone)
     return;
   focused_ = type == FocusIn;
-  // Releases go where the focus went: what was down is not ours to track.
-  if (!focused_) down_.reset();
+}
+
+void Keyboard::focus_event(Display* display, const XFocusChangeEvent& event) {
+  const bool had = focused_;
+  focus_event(event.type, event.detail);
+  if (focused_ && !had) {
+    char keys[32];
+    XQueryKeymap(display, keys);
+    held(keys);
+  }
 }
 
 }  // namespace zol::x11

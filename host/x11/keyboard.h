@@ -27,12 +27,15 @@ class Keyboard {
   // The same for a KeyPress, its key looked up in the keyboard's layout.
   std::optional<Navigation> press(XKeyEvent& event);
   void release(unsigned keycode);
-  // Keys down before the window had them (say the one that brought up a
-  // message): they count as held until released.
-  void held_already(const char keys[32]);
+  // The keys down as the server's key map says (XQueryKeymap), taken when
+  // the focus arrives: pressed while another window had it (say the one that
+  // brought up a message, or launched the menu), they count as held.
+  void held(const char keys[32]);
 
   // FocusIn / FocusOut as they reach the window.
   void focus_event(int type, int detail);
+  // The same for the event itself; on gaining the focus, the keys held.
+  void focus_event(Display* display, const XFocusChangeEvent& event);
   bool focused() const { return focused_; }
 
  private:

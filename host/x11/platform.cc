@@ -201,7 +201,7 @@ void X11Platform::dispatch(XEvent& event, EventSink& sink) {
       break;
     case FocusIn:
     case FocusOut:
-      keyboard_.focus_event(event.type, event.xfocus.detail);
+      keyboard_.focus_event(display_, event.xfocus);
       break;
     case ClientMessage:
       if (event.xclient.message_type == wm_protocols_ && event.xclient.format == 32 &&
