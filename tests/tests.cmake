@@ -14,18 +14,20 @@ set(unit_tests
   tests/form_test.cc
   tests/form_scale_test.cc
   tests/navigation_test.cc
+  tests/direction_repeat_test.cc
   tests/scale_test.cc
   tests/resample_test.cc
   tests/image_test.cc
   tests/art_test.cc
   tools/art_check/checks.cc
   tests/hover_test.cc
-  tests/actions_test.cc)
+  tests/actions_test.cc
+  tests/failure_test.cc)
 if(WIN32)
   set(platform_tests "")
 else()
   set(platform_tests tests/posix/spawn_test.cc tests/x11/platform_test.cc tests/x11/pixel_format_test.cc
-    tests/x11/text_layout_test.cc tests/x11/keyboard_test.cc)
+    tests/x11/text_layout_test.cc tests/x11/keyboard_test.cc tests/rooms_test.cc)
 endif()
 
 # One test-support library: the test pictures everywhere; where the real
@@ -105,7 +107,7 @@ if(WIN32)
   add_executable(fake_game WIN32 tests/windows/fake_game.cc)
   set_target_properties(fake_game PROPERTIES OUTPUT_NAME ZolMain
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fake)
-  target_sources(zol_tests PRIVATE tests/windows/platform_test.cc)
+  target_sources(zol_tests PRIVATE tests/windows/platform_test.cc tests/windows/system_library_test.cc)
   target_link_libraries(zol_tests PRIVATE zol_platform)
   target_compile_definitions(zol_tests PRIVATE ZOL_FAKE_GAME="$<TARGET_FILE:fake_game>")
   add_dependencies(zol_tests fake_game)
