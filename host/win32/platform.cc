@@ -2,7 +2,7 @@
 // pointer messages as neutral events, programs started with CreateProcessW
 // and addresses handed to ShellExecuteA. Per-monitor DPI aware through the
 // manifest (host/win32/zol.manifest): it reports the monitor's DPI and passes DPI
-// changes on, and the core scales. No Windows type leaves this file.
+// changes on, and the core scales. No Windows type leaves the Win32 room.
 
 // Wide-character APIs throughout; no min/max macros.
 #define UNICODE
@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "host/platform.h"
+#include "host/win32/system_library.h"
 
 namespace zol {
 namespace {
@@ -196,8 +197,7 @@ constexpr int kEffectiveDpi = 0;  // MDT_EFFECTIVE_DPI: the scale the user set
 // The monitor's DPI as the user set it (Windows 8.1 on, through shcore);
 // before that one DPI for the whole desktop.
 int monitor_dpi(HMONITOR monitor) {
-  // Only the system's own shcore, never one lying beside the menu.
-  if (HMODULE shcore = LoadLibraryExW(L"shcore.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+  if (HMODULE shcore = win32::load_system_library(L"shcore.dll")) {
     UINT x = 0, y = 0;
     HRESULT result = E_NOTIMPL;
     if (FARPROC entry = GetProcAddress(shcore, "GetDpiForMonitor"))
@@ -457,8 +457,7 @@ void Win32Platform::start_program(const std::string& program,
 void Win32Platform::open_address(const std::string& verb, const std::string& address,
                                  WindowState state) {
   if (!shell_execute_) {
-    // Only the system's own shell32, never one lying beside the menu.
-    HMODULE shell = LoadLibraryExA("shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    HMODULE shell = win32::load_system_library(L"shell32.dll");
     if (!shell)
       throw PlatformError("\"shell32.dll\" konnte nicht geladen werden: " +
                           system_reason(GetLastError()));

@@ -20,6 +20,7 @@ import tarfile
 import zipfile
 
 problems = []
+MARK = ".zol-dist"  # what tools/dist leaves in the folders it makes
 
 
 def problem(text):
@@ -186,7 +187,7 @@ def contents(args):
     linux, windows = f"zol-{args.version}-linux-x86_64", f"Zol-{args.version}-windows"
     archives = [f"{linux}.tar.gz", f"{windows}.zip"]
     names = sorted(os.listdir(args.dist))
-    if names != sorted(archives + ["SHA256SUMS"]):
+    if names != sorted(archives + ["SHA256SUMS", MARK]):
         problem(f"{args.dist} holds {names}")
         return
     check_checksums(args.dist, archives)

@@ -1,0 +1,28 @@
+#pragma once
+// Private to the Win32 platform. Every DLL it loads at run time is one of
+// Windows' own, taken from System32 only: never one lying beside the menu or
+// in the working directory.
+
+#ifndef UNICODE
+#define UNICODE
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+namespace zol::win32 {
+
+using LoadLibraryExFunction = HMODULE(WINAPI*)(LPCWSTR, HANDLE, DWORD);
+
+// Loads `name` (a bare file name such as L"shell32.dll") from System32.
+// Windows 7 without update KB2533623 rejects the search flag for System32,
+// so then it loads by the full path under GetSystemDirectoryW. nullptr,
+// with GetLastError() set, when it can't. `load` is LoadLibraryExW but for
+// tests, which play that older Windows.
+HMODULE load_system_library(const wchar_t* name, LoadLibraryExFunction load = LoadLibraryExW);
+
+}  // namespace zol::win32
