@@ -166,7 +166,8 @@ bool Dialog::handle(const XEvent& e) {
 }  // namespace
 
 void run_failure_dialog(Display* display, Window owner, int dpi, const std::string& text,
-                        const std::function<void(DeviceRect)>& repaint_owner) {
+                        const std::function<void(DeviceRect)>& repaint_owner,
+                        pads::Gamepads& pads) {
   std::optional<Dialog> dialog;
   {
     ErrorTrap trap;
@@ -180,6 +181,11 @@ void run_failure_dialog(Display* display, Window owner, int dpi, const std::stri
     }
   }
   for (;;) {
+    if (XPending(display) == 0) {
+      for (Navigation step : wait_for_input(display, dialog->window(), pads))
+        if (step == Navigation::Activate || step == Navigation::Back) return;
+      continue;
+    }
     XEvent e;
     XNextEvent(display, &e);
     if (owner && e.xany.window == owner) {

@@ -180,6 +180,12 @@ int open64(const char* path, int flags, ...) {
   return open_scripted(path, flags, mode, open_real);
 }
 
+// What a fortified build calls when the flags are not known where it is compiled.
+int __open_2(const char* path, int flags) {
+  static const auto open_real = real<int (*)(const char*, int, ...)>("open");
+  return open_scripted(path, flags, 0, open_real);
+}
+
 DIR* opendir(const char* path) {
   static const auto opendir_real = real<DIR* (*)(const char*)>("opendir");
   const std::string folder = scripted(path);

@@ -1,0 +1,39 @@
+// The one place the X11 platform blocks: on the connection and the game
+// controllers together, so that nothing runs while nothing happens.
+
+#include "host/x11/gamepads.h"
+#include "host/x11/platform.h"
+
+namespace zol::x11 {
+namespace {
+
+// Asked only when a pad makes a step, so a press costs one round trip and
+// nothing else does.
+bool has_focus(Display* display, Window window) {
+  Window focus = None;
+  int revert = 0;
+  XGetInputFocus(display, &focus, &revert);
+  if (focus == window) return true;
+  if (focus != PointerRoot) return false;
+  // Without a window manager the focus may follow the pointer.
+  Window root = None, child = None;
+  int x = 0, y = 0, wx = 0, wy = 0;
+  unsigned mask = 0;
+  return XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &wx, &wy,
+                       &mask) &&
+         child == window;
+}
+
+}  // namespace
+
+std::vector<Navigation> wait_for_input(Display* display, Window window, pads::Gamepads& pads) {
+  XFlush(display);
+  std::vector<Navigation> steps = pads.wait(ConnectionNumber(display));
+  if (!steps.empty() && (!window || !has_focus(display, window))) {
+    pads.cancel_repeats();
+    steps.clear();
+  }
+  return steps;
+}
+
+}  // namespace zol::x11
