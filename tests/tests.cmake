@@ -14,6 +14,7 @@ set(unit_tests
   tests/form_test.cc
   tests/form_scale_test.cc
   tests/navigation_test.cc
+  tests/direction_repeat_test.cc
   tests/scale_test.cc
   tests/resample_test.cc
   tests/image_test.cc
