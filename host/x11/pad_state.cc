@@ -5,11 +5,13 @@
 namespace zol::pads {
 namespace {
 
-// The stick's dead zone is XInput's, 7849 of 32767, scaled to the device's
-// range. It is let go a little inside it, so that a stick resting at its
-// edge does not step again with every tremor.
-constexpr int64_t kDeadZone = 7849, kFullTilt = 32767;
+// The stick is let go a little inside its dead zone, so that a stick
+// resting at the zone's edge does not step again with every tremor.
 constexpr int64_t kLetGoPercent = 75;
+
+DirectionRepeat::Clock ms(Clock::time_point t) {
+  return std::chrono::duration_cast<DirectionRepeat::Clock>(t.time_since_epoch());
+}
 
 bool empty(AxisRange r) { return r.max <= r.min; }
 
@@ -42,7 +44,7 @@ Controls PadState::at_rest() const {
 int PadState::direction_of(const Controls& c) {
   if (!empty(stick_)) {
     const int64_t off = offset2(stick_, c.stick), full = half2(stick_);
-    const int64_t dead = full * kDeadZone / kFullTilt;
+    const int64_t dead = full * kStickDeadZone / kStickHalfRange;
     const int64_t tilt = off < 0 ? -off : off;
     if (tilt > dead)
       stick_direction_ = sign(off);
@@ -96,24 +98,24 @@ void PadState::resync(const Controls& now_reported, Clock::time_point now,
 
 void PadState::apply(Clock::time_point now, std::vector<Navigation>& steps) {
   const int direction = direction_of(reported_);
-  if (direction != held_) {
-    held_ = direction;
-    next_repeat_.reset();
-    if (direction != 0) {
-      steps.push_back(direction < 0 ? Navigation::Previous : Navigation::Next);
-      next_repeat_ = now + kRepeatDelay;
-    }
-  }
+  if (direction != held_) cancelled_ = false;
+  held_ = direction;
+  repeat(now, steps);
   if (reported_.south && !applied_.south) steps.push_back(Navigation::Activate);
   if (reported_.east && !applied_.east) steps.push_back(Navigation::Back);
   applied_ = reported_;
 }
 
 void PadState::repeat(Clock::time_point now, std::vector<Navigation>& steps) {
-  if (!next_repeat_ || now < *next_repeat_) return;
-  steps.push_back(held_ < 0 ? Navigation::Previous : Navigation::Next);
-  *next_repeat_ += kRepeatPace;
-  if (*next_repeat_ <= now) next_repeat_ = now + kRepeatPace;
+  std::optional<Navigation> side;
+  if (held_ != 0 && !cancelled_) side = held_ < 0 ? Navigation::Previous : Navigation::Next;
+  if (const std::optional<Navigation> step = repeat_.update(side, ms(now))) steps.push_back(*step);
+}
+
+std::optional<Clock::time_point> PadState::next_repeat() const {
+  const std::optional<DirectionRepeat::Clock> due = repeat_.deadline();
+  if (!due || cancelled_) return std::nullopt;
+  return Clock::time_point(std::chrono::duration_cast<Clock::duration>(*due));
 }
 
 }  // namespace zol::pads

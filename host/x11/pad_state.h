@@ -11,14 +11,12 @@
 #include <optional>
 #include <vector>
 
+#include "host/direction_repeat.h"
 #include "host/platform.h"
 
 namespace zol::pads {
 
 using Clock = std::chrono::steady_clock;
-
-// A held direction steps once, then again after the delay, then at the pace.
-inline constexpr std::chrono::milliseconds kRepeatDelay{250}, kRepeatPace{150};
 
 // What a device says it has (EVIOCGBIT).
 struct Capabilities {
@@ -57,11 +55,11 @@ class PadState {
   void resync(const Controls& now_reported, Clock::time_point now, std::vector<Navigation>& steps);
 
   // When a held direction steps again; nullopt when none is held or it was cancelled.
-  std::optional<Clock::time_point> next_repeat() const { return next_repeat_; }
-  // The repeats due by `now`, at most one: a late wake-up does not burst.
+  std::optional<Clock::time_point> next_repeat() const;
+  // The repeat due by `now`, if one is.
   void repeat(Clock::time_point now, std::vector<Navigation>& steps);
   // The held direction no longer repeats until it is let go and pressed again.
-  void cancel_repeat() { next_repeat_.reset(); }
+  void cancel_repeat() { cancelled_ = held_ != 0; }
 
  private:
   void apply(Clock::time_point now, std::vector<Navigation>& steps);
@@ -70,8 +68,8 @@ class PadState {
   AxisRange hat_, stick_;
   Controls reported_, applied_;
   int stick_direction_ = 0, held_ = 0;
-  bool dropping_ = false;
-  std::optional<Clock::time_point> next_repeat_;
+  bool dropping_ = false, cancelled_ = false;
+  DirectionRepeat repeat_;
 };
 
 }  // namespace zol::pads
