@@ -21,12 +21,14 @@ set(unit_tests
   tests/art_test.cc
   tools/art_check/checks.cc
   tests/hover_test.cc
-  tests/actions_test.cc)
+  tests/actions_test.cc
+  tests/failure_test.cc)
 if(WIN32)
   set(platform_tests "")
 else()
   set(platform_tests tests/posix/spawn_test.cc tests/x11/platform_test.cc tests/x11/pixel_format_test.cc
-    tests/x11/text_layout_test.cc tests/x11/pad_state_test.cc tests/x11/steam_filter_test.cc)
+    tests/x11/text_layout_test.cc tests/x11/keyboard_test.cc tests/rooms_test.cc
+    tests/x11/pad_state_test.cc tests/x11/steam_filter_test.cc)
 endif()
 
 # One test-support library: the test pictures everywhere; where the real
@@ -71,6 +73,7 @@ if(NOT WIN32)
     tests/e2e/menu_test.cc
     tests/e2e/hidpi_test.cc
     tests/e2e/actions_test.cc
+    tests/e2e/keys_test.cc
     tests/e2e/faults_test.cc
     tests/e2e/game_dir_test.cc
     tests/e2e/visual_test.cc

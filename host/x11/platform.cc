@@ -7,15 +7,15 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <iterator>
 #include <optional>
 #include <vector>
 
+#include "host/posix/process.h"
 #include "host/posix/spawn.h"
 #include "host/scale.h"
 #include "host/x11/gamepads.h"
+#include "host/x11/keyboard.h"
 #include "host/x11/presenter.h"
 
 namespace zol {
@@ -23,7 +23,10 @@ namespace {
 
 class X11Platform final : public Platform {
  public:
-  ~X11Platform() override { destroy_window(); }
+  ~X11Platform() override {
+    destroy_window();
+    if (display_) XCloseDisplay(display_);
+  }
 
   Screen screen() override;
   void create_window(const WindowSpec& spec) override;
@@ -50,6 +53,8 @@ class X11Platform final : public Platform {
   void set_properties(const WindowSpec& spec);
   void push(DeviceRect area);
   void dispatch(XEvent& event, EventSink& sink);
+  void key_pressed(XKeyEvent& event, EventSink& sink);
+  void take_focus();
   pads::Gamepads& gamepads();
 
   Display* display_ = nullptr;
@@ -59,6 +64,8 @@ class X11Platform final : public Platform {
   GC gc_ = nullptr;
   Atom wm_protocols_ = 0, wm_delete_ = 0;
   bool mapped_ = false;
+  bool focus_taken_ = false;
+  x11::Keyboard keyboard_;
   int dpi_ = 0;  // the scale step the menu is drawn at; 0 before create_window
   const Framebuffer* frame_ = nullptr;
   std::optional<pads::Gamepads> gamepads_;
@@ -96,7 +103,7 @@ void X11Platform::create_window(const WindowSpec& spec) {
     attrs.border_pixel = 0;
     attrs.colormap = colormap;
     attrs.event_mask = ExposureMask | PointerMotionMask | ButtonPressMask | ButtonReleaseMask |
-                       StructureNotifyMask;
+                       KeyPressMask | KeyReleaseMask | FocusChangeMask | StructureNotifyMask;
     window_ =
         XCreateWindow(display_, root, where.x, where.y, where.w, where.h, 0, vi.depth, InputOutput,
                       vi.visual, CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attrs);
@@ -173,6 +180,7 @@ void X11Platform::dispatch(XEvent& event, EventSink& sink) {
       mapped_ = true;  // only a viewable window is exposed
       DeviceRect area{event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height};
       push(area);  // the framebuffer holds the last composed frame
+      take_focus();
       break;
     }
     case MapNotify:
@@ -190,6 +198,16 @@ void X11Platform::dispatch(XEvent& event, EventSink& sink) {
           {event.type == ButtonPress ? PointerEvent::Kind::Press : PointerEvent::Kind::Release,
            {event.xbutton.x, event.xbutton.y}, static_cast<int>(event.xbutton.button)});
       break;
+    case KeyPress:
+      key_pressed(event.xkey, sink);
+      break;
+    case KeyRelease:
+      keyboard_.release(event.xkey.keycode);
+      break;
+    case FocusIn:
+    case FocusOut:
+      keyboard_.focus_event(display_, event.xfocus);
+      break;
     case ClientMessage:
       if (event.xclient.message_type == wm_protocols_ && event.xclient.format == 32 &&
           static_cast<Atom>(event.xclient.data.l[0]) == wm_delete_)
@@ -204,6 +222,23 @@ void X11Platform::dispatch(XEvent& event, EventSink& sink) {
 pads::Gamepads& X11Platform::gamepads() {
   if (!gamepads_) gamepads_.emplace("/dev/input", pads::SteamFilter::from_environment());
   return *gamepads_;
+}
+
+void X11Platform::key_pressed(XKeyEvent& event, EventSink& sink) {
+  if (!keyboard_.focused()) return;
+  if (const std::optional<Navigation> step = keyboard_.press(event)) sink.navigate(*step);
+}
+
+// Once, when the window is first on the screen. A window manager gives a
+// new window the focus, unless it holds back to stop focus stealing; with
+// none, nobody would give it at all.
+void X11Platform::take_focus() {
+  if (focus_taken_) return;
+  focus_taken_ = true;
+  if (keyboard_.focused()) return;
+  x11::ErrorTrap trap;  // a window unmapped meanwhile just stays without it
+  XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+  trap.first_error(display_);
 }
 
 void X11Platform::run(EventSink& sink) {
@@ -224,26 +259,24 @@ void X11Platform::run(EventSink& sink) {
   }
 }
 
+// The connection stays open until the platform goes, for a failure
+// message that may follow.
 void X11Platform::destroy_window() {
   if (!display_) return;
   if (gc_) XFreeGC(display_, gc_);
   if (window_) XDestroyWindow(display_, window_);
   if (own_colormap_) XFreeColormap(display_, own_colormap_);
-  XCloseDisplay(display_);
-  display_ = nullptr;
+  XFlush(display_);
   window_ = 0;
   gc_ = nullptr;
   own_colormap_ = 0;
   presenter_.reset();
   mapped_ = false;
+  focus_taken_ = false;
+  keyboard_ = {};
 }
 
 void X11Platform::show_failure(const std::string& text) {
-  std::string line = text;
-  std::replace(line.begin(), line.end(), '\n', ' ');
-  std::fprintf(stderr, "zol: %s\n", line.c_str());
-  std::fflush(stderr);
-
   Display* display = display_ ? display_ : x11::open_display();
   if (!display) return;
   // Before the window, at the step the menu would have been drawn at.
@@ -264,9 +297,6 @@ void X11Platform::show_failure(const std::string& text) {
 
 }  // namespace
 
-std::unique_ptr<Platform> make_platform() {
-  settle_process();
-  return std::make_unique<X11Platform>();
-}
+std::unique_ptr<Platform> make_platform() { return std::make_unique<X11Platform>(); }
 
 }  // namespace zol

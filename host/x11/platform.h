@@ -31,8 +31,9 @@ class ErrorTrap {
   void check(Display* display, const std::string& what);
 };
 
-// Opens the display with our error handlers in place and the connection
-// closed on exec; nullptr when there is no X server to reach.
+// Opens the display with our error handlers in place, the connection
+// closed on exec and repeats detectable; nullptr when there is no X server
+// to reach.
 Display* open_display();
 
 // The RandR monitor holding the pointer, or the whole screen.

@@ -1,5 +1,6 @@
-// The one place the X11 platform blocks: on the connection and the game
-// controllers together, so that nothing runs while nothing happens.
+// The one place the X11 platform blocks. It waits on descriptors rather than
+// inside Xlib so that the game controllers share the wait: no thread and no
+// timer, so nothing runs while nothing happens.
 
 #include "host/x11/gamepads.h"
 #include "host/x11/platform.h"
