@@ -137,6 +137,15 @@ TEST_F(KeysTest, EscapeEndsWithNothingStarted) {
   EXPECT_TRUE(record_.starts().empty());
 }
 
+// The window manager's shortcut, not ours: it asks the menu to close.
+TEST_F(KeysTest, AltF4StillClosesWithNothingStarted) {
+  FakeGameRecord::install(menu_dir_ / "ZolMain.exe");
+  ASSERT_NO_FATAL_FAILURE(start_menu());
+  keys({"Right", "alt+F4"});
+  EXPECT_EQ(x_.wait_exit(zol_), std::optional<int>(0));
+  EXPECT_TRUE(record_.starts().empty());
+}
+
 TEST_F(KeysTest, KeysWhileAnotherWindowHasTheFocusDoNothing) {
   FakeGameRecord::install(menu_dir_ / "ZolMain.exe");
   ASSERT_NO_FATAL_FAILURE(start_menu());
