@@ -18,7 +18,6 @@ set(unit_tests
   tests/scale_test.cc
   tests/resample_test.cc
   tests/image_test.cc
-  tests/art_test.cc
   tools/art_check/checks.cc
   tests/hover_test.cc
   tests/actions_test.cc
