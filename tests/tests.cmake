@@ -105,7 +105,8 @@ if(WIN32)
   add_executable(fake_game WIN32 tests/windows/fake_game.cc)
   set_target_properties(fake_game PROPERTIES OUTPUT_NAME ZolMain
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fake)
-  target_sources(zol_tests PRIVATE tests/windows/platform_test.cc tests/windows/system_library_test.cc)
+  target_sources(zol_tests PRIVATE tests/windows/platform_test.cc tests/windows/system_library_test.cc
+    tests/windows/key_map_test.cc tests/windows/xinput_pads_test.cc)
   target_link_libraries(zol_tests PRIVATE zol_platform)
   target_compile_definitions(zol_tests PRIVATE ZOL_FAKE_GAME="$<TARGET_FILE:fake_game>")
   add_dependencies(zol_tests fake_game)
