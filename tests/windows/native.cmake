@@ -13,6 +13,7 @@ target_compile_definitions(zol_windows_tests PRIVATE
   ZOL_BINARY="${windows_build}/Zol.exe"
   ZOL_FAKE_GAME="${windows_build}/fake/ZolMain.exe"
   ZOL_WINDOW_TESTS="${windows_build}/zol_window_tests.exe"
+  ZOL_XINPUT_SCRIPT_DLL="${windows_build}/xinput-script/xinput1_4.dll"
   ZOL_WINE_PREFIX="${windows_build}/wine")
 # One wine prefix: its tests take turns.
 gtest_discover_tests(zol_windows_tests DISCOVERY_MODE PRE_TEST
