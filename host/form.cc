@@ -27,12 +27,6 @@ BmpView view_of(const art::Asset& asset, ArtSize size) {
   return BmpView(asset.bytes, asset.file, size.w, size.h);
 }
 
-DeviceRect intersect(DeviceRect a, DeviceRect b) {
-  const int x0 = std::max(a.x, b.x), y0 = std::max(a.y, b.y);
-  const int x1 = std::min(a.x + a.w, b.x + b.w), y1 = std::min(a.y + a.h, b.y + b.h);
-  return x1 > x0 && y1 > y0 ? DeviceRect{x0, y0, x1 - x0, y1 - y0} : DeviceRect{};
-}
-
 bool covers(DeviceRect outer, DeviceRect inner) { return intersect(outer, inner) == inner; }
 
 }  // namespace
@@ -134,9 +128,8 @@ void ZolForm::make_picture(ImageControl& c) {
   const ArtRect at = art_rect(c.twips, c.name, twice ? 2 : 1);
   auto composite = [&](int x, int y, int n, uint32_t* out) {
     background.read_row(x, y, n, out);
-    if (y < at.y || y >= at.y + at.h) return;
-    const int x0 = std::max(x, at.x), x1 = std::min(x + n, at.x + at.w);
-    if (x1 > x0) lit.read_row(x0 - at.x, y - at.y, x1 - x0, out + (x0 - x));
+    const ArtRect part = intersect(ArtRect{x, y, n, 1}, at);
+    if (!part.empty()) lit.read_row(part.x - at.x, y - at.y, part.w, out + (part.x - x));
   };
   c.picture = area_average(composite, {background.width(), background.height()},
                            {frame_.width, frame_.height}, c.rect);

@@ -10,7 +10,6 @@
 #include <string_view>
 #include <vector>
 
-#include "host/platform.h"
 
 namespace zol {
 
@@ -53,6 +52,12 @@ class BmpView {
   size_t stride_ = 0;
   int width_ = 0, height_ = 0;
   bool top_down_ = false;
+};
+
+// One icon image as the desktop wants it: 0xAARRGGBB, rows top-down.
+struct IconImage {
+  int size = 0;
+  std::vector<uint32_t> argb;
 };
 
 // Accepts an ICO (type 1) whose images are BITMAPINFOHEADER DIBs of 8 bits

@@ -4,10 +4,12 @@
 #include <exception>
 #include <optional>
 
+#include "host/failure.h"
 #include "host/form.h"
 #include "menu/menu.h"
 
 int main() {
+  zol::settle_process();
   std::unique_ptr<zol::Platform> platform;
   // Outlives the failure report, so the window stays painted behind it.
   std::optional<zol::ZolForm> form;
@@ -18,7 +20,7 @@ int main() {
     form->run();
     return 0;
   } catch (const std::exception& failure) {
-    if (platform) platform->show_failure(failure.what());
+    zol::report_failure(platform.get(), failure.what());
     return 1;
   }
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/image.h"
 #include "host/units.h"
 
 namespace zol {
@@ -18,12 +19,6 @@ namespace zol {
 struct Framebuffer {
   int width = 0, height = 0;
   std::vector<uint32_t> pixels;
-};
-
-// One icon image as the desktop wants it: 0xAARRGGBB, rows top-down.
-struct IconImage {
-  int size = 0;
-  std::vector<uint32_t> argb;
 };
 
 struct PointerEvent {
@@ -134,6 +129,10 @@ class Platform {
   virtual void open_address(const std::string& verb, const std::string& address,
                             WindowState state) = 0;
 };
+
+// Makes the process safe to run however it was started, before the menu
+// opens anything (on POSIX: descriptors 0-2, SIGPIPE); per platform.
+void settle_process();
 
 // The real platform of this build, chosen by CMake.
 std::unique_ptr<Platform> make_platform();

@@ -8,6 +8,8 @@ namespace zol {
 
 inline constexpr int kBaseDpi = 96;         // 15 twips to the pixel: the 1x artwork
 inline constexpr int kDpiStep = 24;         // scale steps of 25 %
+// What a system may sensibly report; anything outside is taken for 96.
+inline constexpr int kLeastDpi = 48, kMostDpi = 480;
 inline constexpr int kTwipsPerInch = 1440;
 inline constexpr int kTwipsPerArtPixel = 15;  // of the 1x set
 inline constexpr TwipsRect kClientTwips{0, 0, 9600, 7200};

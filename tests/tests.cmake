@@ -21,12 +21,13 @@ set(unit_tests
   tests/art_test.cc
   tools/art_check/checks.cc
   tests/hover_test.cc
-  tests/actions_test.cc)
+  tests/actions_test.cc
+  tests/failure_test.cc)
 if(WIN32)
   set(platform_tests "")
 else()
   set(platform_tests tests/posix/spawn_test.cc tests/x11/platform_test.cc tests/x11/pixel_format_test.cc
-    tests/x11/text_layout_test.cc)
+    tests/x11/text_layout_test.cc tests/rooms_test.cc)
 endif()
 
 # One test-support library: the test pictures everywhere; where the real

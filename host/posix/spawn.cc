@@ -1,6 +1,5 @@
 #include "host/posix/spawn.h"
 
-#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -11,7 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "host/platform.h"
+#include "host/failure.h"
 
 extern char** environ;
 
@@ -56,14 +55,10 @@ class DetachedSpawn {
   posix_spawn_file_actions_t actions_;
 };
 
-[[noreturn]] void fail(const std::string& program, const std::string& reason) {
-  throw PlatformError("\"" + program + "\" konnte nicht gestartet werden: " + reason);
-}
-
 std::string spawn_reason(int err) {
   switch (err) {
     case ENOEXEC:
-      return "Die Datei ist kein ausführbares Programm.";
+      return kNotAProgram;
     case EACCES:
       return "Die Datei ist nicht ausführbar.";
     // The file is there, so what is missing is its interpreter or loader.
@@ -81,51 +76,21 @@ void check_runnable(const std::string& dir, const std::string& program, const st
     const int err = errno;
     // A link is there, so "not found" would send the user looking for a file.
     if (err == ENOENT && lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
-      fail(program, "Das ist eine Verknüpfung auf eine Datei, die es nicht gibt.");
+      fail_to_start(program, "Das ist eine Verknüpfung auf eine Datei, die es nicht gibt.");
     if (err == ENOENT || err == ENOTDIR)
-      fail(program, "Die Datei wurde neben dem Menü nicht gefunden (" + dir + ").");
-    fail(program, std::string(std::strerror(err)) + ".");
+      fail_to_start(program, not_found_beside(dir));
+    fail_to_start(program, std::string(std::strerror(err)) + ".");
   }
-  if (S_ISDIR(st.st_mode)) fail(program, "Das ist ein Verzeichnis, keine Datei.");
-  if (!S_ISREG(st.st_mode)) fail(program, "Das ist keine gewöhnliche Datei.");
-  if (access(path.c_str(), X_OK) != 0) fail(program, "Die Datei ist nicht ausführbar.");
+  if (S_ISDIR(st.st_mode)) fail_to_start(program, kIsDirectory);
+  if (!S_ISREG(st.st_mode)) fail_to_start(program, "Das ist keine gewöhnliche Datei.");
+  if (access(path.c_str(), X_OK) != 0) fail_to_start(program, "Die Datei ist nicht ausführbar.");
 }
 
 }  // namespace
 
-void settle_process() {
-  for (int fd = 0; fd <= 2; ++fd) {
-    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-    // The lowest free number: this one, as those below are open by now.
-    const int opened = open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-    if (opened >= 0 && opened != fd) {
-      dup2(opened, fd);
-      close(opened);
-    }
-  }
-  signal(SIGPIPE, SIG_IGN);
-}
-
-std::string executable_dir() {
-  std::vector<char> buf(4096);
-  for (;;) {
-    ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
-    if (n < 0)
-      throw PlatformError(std::string("Der Ort des Menüs ist nicht bestimmbar: ") +
-                          std::strerror(errno) + ".");
-    if (static_cast<size_t>(n) < buf.size()) {
-      std::string path(buf.data(), static_cast<size_t>(n));
-      size_t slash = path.rfind('/');
-      return slash == 0 ? "/" : path.substr(0, slash);
-    }
-    buf.resize(buf.size() * 2);
-  }
-}
-
 pid_t start_beside(const std::string& dir, const std::string& program,
                    const std::vector<std::string>& args) {
-  if (program.empty() || program.find('/') != std::string::npos)
-    fail(program, "Der Name ist kein bloßer Dateiname.");
+  require_bare_file_name(program);
   // Absolute, since the exec comes after the change of directory.
   const std::string base = std::filesystem::absolute(dir).string();
   const std::string path = base + "/" + program;
@@ -135,7 +100,7 @@ pid_t start_beside(const std::string& dir, const std::string& program,
   argv.insert(argv.end(), args.begin(), args.end());
   DetachedSpawn spawn(base.c_str());
   pid_t pid = -1;
-  if (int err = spawn.run(path.c_str(), argv, false, pid)) fail(program, spawn_reason(err));
+  if (int err = spawn.run(path.c_str(), argv, false, pid)) fail_to_start(program, spawn_reason(err));
   return pid;
 }
 

@@ -9,16 +9,6 @@
 
 namespace zol {
 
-// Makes writing safe however the menu was started, before it opens anything:
-// descriptors 0-2 that are closed are opened on /dev/null, so that nothing
-// of ours takes their numbers, and SIGPIPE is ignored, so that a stderr
-// whose reader has gone costs a line, not the menu. What it starts gets
-// default signal handling back.
-void settle_process();
-
-// The absolute directory of the running executable.
-std::string executable_dir();
-
 // Starts `dir`/`program` with argv {program, args...} and `dir` as its
 // working directory, without waiting for it. Throws PlatformError naming
 // the program and the reason when it can't be started. Returns its pid.

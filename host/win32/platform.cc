@@ -14,7 +14,6 @@
 #include <dbt.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cwctype>
 #include <exception>
 #include <optional>
@@ -22,7 +21,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/platform.h"
+#include "host/failure.h"
 #include "host/win32/key_map.h"
 #include "host/win32/system_library.h"
 #include "host/win32/xinput_pads.h"
@@ -78,9 +77,7 @@ std::wstring executable_dir() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0)
-      throw PlatformError("Der Ort des Menüs ist nicht bestimmbar: " +
-                          system_reason(GetLastError()));
+    if (n == 0) fail_to_find_executable(system_reason(GetLastError()));
     if (n < path.size()) {
       path.resize(n);
       break;
@@ -108,17 +105,13 @@ std::wstring quoted(const std::wstring& arg) {
   return out + L'"';
 }
 
-[[noreturn]] void start_failed(const std::string& program, const std::string& reason) {
-  throw PlatformError("\"" + program + "\" konnte nicht gestartet werden: " + reason);
-}
-
 std::string start_reason(DWORD code, const std::wstring& dir, const std::wstring& path) {
   if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND)
-    return "Die Datei wurde neben dem Menü nicht gefunden (" + narrow(dir) + ").";
+    return not_found_beside(narrow(dir));
   // Which error a directory gives differs between Windows and wine.
   const DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-    return "Das ist ein Verzeichnis, keine Datei.";
+    return kIsDirectory;
   switch (code) {
     case ERROR_ACCESS_DENIED:
       return "Der Zugriff auf die Datei wurde verweigert.";
@@ -126,7 +119,7 @@ std::string start_reason(DWORD code, const std::wstring& dir, const std::wstring
     case ERROR_EXE_MARKED_INVALID:
     case ERROR_INVALID_EXE_SIGNATURE:
     case ERROR_EXE_MACHINE_TYPE_MISMATCH:
-      return "Die Datei ist kein ausführbares Programm.";
+      return kNotAProgram;
     default:
       return system_reason(code);
   }
@@ -184,16 +177,6 @@ class Win32Platform final : public Platform {
 };
 
 win32::XInputPads::Clock now() { return win32::XInputPads::Clock(GetTickCount64()); }
-
-// Pads come and go as HID devices: each time, XInput is asked again. Without
-// the notice (it is refused), the next activation still finds them.
-HDEVNOTIFY notify_on_hid_devices(HWND window) {
-  DEV_BROADCAST_DEVICEINTERFACE_W filter{};
-  filter.dbcc_size = sizeof filter;
-  filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-  filter.dbcc_classguid = {0x4d1e55b2, 0xf16f, 0x11cf, {0x88, 0xcb, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};  // GUID_DEVINTERFACE_HID
-  return RegisterDeviceNotificationW(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
-}
 
 void Win32Platform::register_class() {
   if (class_) return;
@@ -277,7 +260,7 @@ void Win32Platform::create_window(const WindowSpec& spec) {
                             nullptr, nullptr, instance_, this);
   if (!window_)
     throw PlatformError("Das Fenster ließ sich nicht anlegen: " + system_reason(GetLastError()));
-  device_notice_ = notify_on_hid_devices(window_);
+  device_notice_ = win32::notify_on_pad_arrivals(window_);
 }
 
 void Win32Platform::place_window(DeviceRect where) {
@@ -306,10 +289,11 @@ void Win32Platform::paint() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(window_, &ps);
   if (dc && frame_ && !frame_->pixels.empty()) {
-    const LONG x0 = std::max<LONG>(ps.rcPaint.left, 0), y0 = std::max<LONG>(ps.rcPaint.top, 0);
-    const LONG x1 = std::min<LONG>(ps.rcPaint.right, frame_->width);
-    const LONG y1 = std::min<LONG>(ps.rcPaint.bottom, frame_->height);
-    if (x1 > x0 && y1 > y0) {
+    const RECT& dirty = ps.rcPaint;
+    const DeviceRect part = intersect(
+        DeviceRect{dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top},
+        {0, 0, frame_->width, frame_->height});
+    if (!part.empty()) {
       // 0x00RRGGBB top-down is a 32-bit BI_RGB DIB with a negative height.
       // The source y counts from the bottom edge even so.
       BITMAPINFO info{};
@@ -319,8 +303,9 @@ void Win32Platform::paint() {
       info.bmiHeader.biPlanes = 1;
       info.bmiHeader.biBitCount = 32;
       info.bmiHeader.biCompression = BI_RGB;
-      SetDIBitsToDevice(dc, x0, y0, static_cast<DWORD>(x1 - x0), static_cast<DWORD>(y1 - y0), x0,
-                        frame_->height - y1, 0, static_cast<UINT>(frame_->height),
+      SetDIBitsToDevice(dc, part.x, part.y, static_cast<DWORD>(part.w), static_cast<DWORD>(part.h),
+                        part.x, frame_->height - (part.y + part.h), 0,
+                        static_cast<UINT>(frame_->height),
                         frame_->pixels.data(), &info, DIB_RGB_COLORS);
     }
   }
@@ -499,10 +484,6 @@ void Win32Platform::read_failure_pads() {
 }
 
 void Win32Platform::show_failure(const std::string& text) {
-  std::string line = text;
-  std::replace(line.begin(), line.end(), '\n', ' ');
-  std::fprintf(stderr, "zol: %s\n", line.c_str());
-  std::fflush(stderr);
   // Owned by the menu, the box disables it until dismissed; WM_PAINT still
   // reaches it through the box's own message loop.
   failure_up_ = true;
@@ -518,8 +499,7 @@ int show_command(WindowState state) {
 
 void Win32Platform::start_program(const std::string& program,
                                   const std::vector<std::string>& args, WindowState state) {
-  if (program.empty() || program.find_first_of("\\/:") != std::string::npos)
-    start_failed(program, "Der Name ist kein bloßer Dateiname.");
+  require_bare_file_name(program);
   const std::wstring dir = executable_dir();
   // The full path as the application name: no search, so nothing planted
   // in the working directory or on PATH can be started instead.
@@ -534,7 +514,7 @@ void Win32Platform::start_program(const std::string& program,
   PROCESS_INFORMATION process{};
   if (!CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       dir.c_str(), &startup, &process))
-    start_failed(program, start_reason(GetLastError(), dir, path));
+    fail_to_start(program, start_reason(GetLastError(), dir, path));
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
 }
@@ -556,6 +536,10 @@ void Win32Platform::open_address(const std::string& verb, const std::string& add
 }
 
 }  // namespace
+
+// A GUI process inherits no console descriptors worth guarding, and
+// Windows has no SIGPIPE: nothing to settle.
+void settle_process() {}
 
 std::unique_ptr<Platform> make_platform() { return std::make_unique<Win32Platform>(); }
 

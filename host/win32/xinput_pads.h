@@ -16,6 +16,10 @@
 
 namespace zol::win32 {
 
+// Asks the system to tell `window` (WM_DEVICECHANGE) when a HID device, such
+// as a pad, comes. nullptr when it refuses: the next activation still looks.
+HDEVNOTIFY notify_on_pad_arrivals(HWND window);
+
 class XInputPads {
  public:
   using Clock = DirectionRepeat::Clock;

@@ -14,11 +14,10 @@
 namespace zol::x11 {
 
 int dpi_from_resources(const char* resources) {
-  constexpr int kDefault = 96, kLeast = 48, kMost = 480;
-  if (!resources) return kDefault;
+  if (!resources) return kBaseDpi;
   XrmInitialize();
   XrmDatabase db = XrmGetStringDatabase(resources);
-  if (!db) return kDefault;
+  if (!db) return kBaseDpi;
   char* type = nullptr;
   XrmValue value{};
   std::string text;
@@ -28,8 +27,8 @@ int dpi_from_resources(const char* resources) {
   char* end = nullptr;
   const double dpi = std::strtod(text.c_str(), &end);
   while (end && (*end == ' ' || *end == '\t')) ++end;
-  if (text.empty() || !end || *end || !std::isfinite(dpi) || dpi < kLeast || dpi > kMost)
-    return kDefault;
+  if (text.empty() || !end || *end || !std::isfinite(dpi) || dpi < kLeastDpi || dpi > kMostDpi)
+    return kBaseDpi;
   return static_cast<int>(std::lround(dpi));
 }
 
@@ -102,10 +101,9 @@ int window_scaling_factor(std::span<const uint8_t> settings) {
 }
 
 int desktop_dpi(const char* resources, std::span<const uint8_t> xsettings) {
-  constexpr int kMost = 480;
   const int dpi = dpi_from_resources(resources);
   const int factor = window_scaling_factor(xsettings);
-  return factor > 0 && factor <= kMost / kBaseDpi ? std::max(dpi, factor * kBaseDpi) : dpi;
+  return factor > 0 && factor <= kMostDpi / kBaseDpi ? std::max(dpi, factor * kBaseDpi) : dpi;
 }
 
 }  // namespace zol::x11

@@ -7,12 +7,11 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
-#include <algorithm>
-#include <cstdio>
 #include <iterator>
 #include <optional>
 #include <vector>
 
+#include "host/posix/process.h"
 #include "host/posix/spawn.h"
 #include "host/scale.h"
 #include "host/x11/presenter.h"
@@ -22,7 +21,10 @@ namespace {
 
 class X11Platform final : public Platform {
  public:
-  ~X11Platform() override { destroy_window(); }
+  ~X11Platform() override {
+    destroy_window();
+    if (display_) XCloseDisplay(display_);
+  }
 
   Screen screen() override;
   void create_window(const WindowSpec& spec) override;
@@ -210,13 +212,14 @@ void X11Platform::run(EventSink& sink) {
   }
 }
 
+// The connection stays open until the platform goes, for a failure
+// message that may follow.
 void X11Platform::destroy_window() {
   if (!display_) return;
   if (gc_) XFreeGC(display_, gc_);
   if (window_) XDestroyWindow(display_, window_);
   if (own_colormap_) XFreeColormap(display_, own_colormap_);
-  XCloseDisplay(display_);
-  display_ = nullptr;
+  XFlush(display_);
   window_ = 0;
   gc_ = nullptr;
   own_colormap_ = 0;
@@ -225,11 +228,6 @@ void X11Platform::destroy_window() {
 }
 
 void X11Platform::show_failure(const std::string& text) {
-  std::string line = text;
-  std::replace(line.begin(), line.end(), '\n', ' ');
-  std::fprintf(stderr, "zol: %s\n", line.c_str());
-  std::fflush(stderr);
-
   Display* display = display_ ? display_ : x11::open_display();
   if (!display) return;
   // Before the window, at the step the menu would have been drawn at.
@@ -247,9 +245,6 @@ void X11Platform::show_failure(const std::string& text) {
 
 }  // namespace
 
-std::unique_ptr<Platform> make_platform() {
-  settle_process();
-  return std::make_unique<X11Platform>();
-}
+std::unique_ptr<Platform> make_platform() { return std::make_unique<X11Platform>(); }
 
 }  // namespace zol

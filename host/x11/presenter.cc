@@ -53,23 +53,22 @@ Presenter::Presenter(Display* display, const XVisualInfo& visual)
 }
 
 void Presenter::put(Drawable target, GC gc, const Framebuffer& frame, int x, int y, int w, int h) {
-  const int x0 = std::max(x, 0), y0 = std::max(y, 0);
-  const int x1 = std::min(x + w, frame.width), y1 = std::min(y + h, frame.height);
-  if (x1 <= x0 || y1 <= y0 || frame.pixels.empty()) return;
+  const DeviceRect part = intersect(DeviceRect{x, y, w, h}, {0, 0, frame.width, frame.height});
+  if (part.empty() || frame.pixels.empty()) return;
   const int native = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
   if (!converter_) {
     // Wraps the framebuffer's own memory: no copy on our side.
     put_image(target, gc, reinterpret_cast<char*>(const_cast<uint32_t*>(frame.pixels.data())),
-              frame.width, frame.height, frame.width * 4, x0, y0, x0, y0, x1 - x0, y1 - y0, native);
+              frame.width, frame.height, frame.width * 4, part.x, part.y, part.x, part.y, part.w,
+              part.h, native);
     return;
   }
-  const int cw = x1 - x0, ch = y1 - y0;
-  const int stride = (cw * converter_->bytes_per_pixel() + 3) / 4 * 4;
-  converted_.resize(static_cast<size_t>(stride) * ch);
-  converter_->convert(frame.pixels.data(), frame.width, x0, y0, cw, ch, converted_.data(),
-                      static_cast<size_t>(stride));
-  put_image(target, gc, reinterpret_cast<char*>(converted_.data()), cw, ch, stride, 0, 0, x0, y0,
-            cw, ch, LSBFirst);
+  const int stride = (part.w * converter_->bytes_per_pixel() + 3) / 4 * 4;
+  converted_.resize(static_cast<size_t>(stride) * part.h);
+  converter_->convert(frame.pixels.data(), frame.width, part.x, part.y, part.w, part.h,
+                      converted_.data(), static_cast<size_t>(stride));
+  put_image(target, gc, reinterpret_cast<char*>(converted_.data()), part.w, part.h, stride, 0, 0,
+            part.x, part.y, part.w, part.h, LSBFirst);
 }
 
 void Presenter::put_image(Drawable target, GC gc, char* data, int width, int height,

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "host/platform.h"
+#include "host/posix/process.h"
 
 namespace fs = std::filesystem;
 
