@@ -1,7 +1,8 @@
 // Runs zol, the floor and the SDL2 peer side by side under a private Xvfb,
 // round by round, at 96, 144 and 192 DPI (Xft.dpi for zol; the others are
 // told), and prints a table of medians (min-max) for each: first frame,
-// peak memory, hover latency, and at 96 DPI idle and pointer cost and the
+// peak memory, hover latency (and zol's key press latency), and at 96 DPI
+// idle and pointer cost and the
 // stripped size; and the time zol's core takes to make its pictures.
 // It reports figures; it asserts no timing. It fails only when a program
 // does not show what it must (wrong pixels, no window, an early exit).
@@ -11,6 +12,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -153,11 +155,12 @@ struct Program {
   std::string name, path;
   std::vector<std::string> env;
   bool told_dpi;  // takes the DPI as its argument; zol reads Xft.dpi
+  bool keys;      // works from the keyboard
 };
 
 struct Figures {
   std::vector<double> first_frame_ms, peak_rss_mib, idle_ticks, idle_switches, moves_cpu_ms,
-      moves_server_ms, hover_ms;
+      moves_server_ms, hover_ms, key_ms;
 };
 
 struct Button {
@@ -199,6 +202,7 @@ void fail(const Program& p, const std::string& what) {
 
 void measure_idle_and_moves(const Server& server, const Scene& scene, pid_t pid, Figures& f);
 void measure_hover(Display* d, const Scene& scene, const Program& program, Figures& f);
+void measure_keys(Display* d, const Scene& scene, const Program& program, Figures& f);
 
 void run_once(const Server& server, const Scene& scene, const Program& program, int dpi,
               const std::string& logs, Figures& f) {
@@ -226,6 +230,7 @@ void run_once(const Server& server, const Scene& scene, const Program& program, 
 
   if (dpi == zol::kBaseDpi) measure_idle_and_moves(server, scene, pid, f);
   measure_hover(d, scene, program, f);
+  if (program.keys) measure_keys(d, scene, program, f);
   f.peak_rss_mib.push_back(static_cast<double>(peak_rss_kib(pid)) / 1024);
   if (!still_running(pid)) fail(program, "ended during the run");
   stop(pid);
@@ -272,6 +277,29 @@ void measure_hover(Display* d, const Scene& scene, const Program& program, Figur
   }
 }
 
+// Right, from nothing lit (the pointer on the bare background) along the
+// row: from the XTest press until part of the next face shows lit.
+void measure_keys(Display* d, const Scene& scene, const Program& program, Figures& f) {
+  const Button& first = scene.buttons[0];
+  move_pointer(d, first.rect.x + first.rect.w / 2, first.rect.y - 30);
+  if (poll_until(2, 100'000, [&] { return shows(d, scene.buttons.back().unlit); }) < 0)
+    fail(program, "a button stays lit with the pointer off it");
+  const KeyCode right = XKeysymToKeycode(d, XK_Right);
+  for (const Button& b : scene.buttons) {
+    sleep_s(0.02);
+    const long long pressed = now_ns();
+    XTestFakeKeyEvent(d, right, True, CurrentTime);
+    XFlush(d);
+    const long long lit = poll_until(2, 100'000, [&] { return shows(d, b.lit); });
+    XTestFakeKeyEvent(d, right, False, CurrentTime);
+    XFlush(d);
+    if (lit < 0) fail(program, "Right does not light the next button");
+    f.key_ms.push_back(static_cast<double>(lit - pressed) / 1e6);
+    if (poll_until(1, 1'000'000, [&] { return shows(d, b.lit_all); }) < 0)
+      fail(program, "a lit button does not show exactly its lit picture");
+  }
+}
+
 long stripped_size(const Program& p, const std::string& logs) {
   const std::string copy = logs + "/" + p.name + ".stripped";
   const pid_t pid = spawn({"strip", "-o", copy, p.path}, {}, logs + "/strip");
@@ -304,6 +332,7 @@ const std::vector<Row>& rows() {
       {"X server CPU per 1,000 moves, ms", &Figures::moves_server_ms, 2, "", nullptr, false},
       {"hover to lit pixels, ms", &Figures::hover_ms, 2, "≤ 1.5 × floor",
        [](auto& z, auto& f, auto&) { return z.median <= 1.5 * f.median; }, true},
+      {"key press to lit pixels, ms", &Figures::key_ms, 2, "", nullptr, true},
   };
   return all;
 }
@@ -320,9 +349,13 @@ std::string table_of(int dpi, const std::vector<Figures>& figures, const std::ve
     if (!row.every_dpi && dpi != zol::kBaseDpi) continue;
     const Stat z = stat_of(figures[0].*row.samples), f = stat_of(figures[1].*row.samples),
                p = stat_of(figures[2].*row.samples);
-    table << "| " << row.figure << " | " << cell(z, row.decimals) << " | " << cell(f, row.decimals)
-          << " | " << cell(p, row.decimals) << " | " << ratio(z.median, f.median) << " | "
-          << ratio(z.median, p.median) << " | "
+    // Only zol answers keys: the others' cells stay empty.
+    const bool others = !(figures[1].*row.samples).empty();
+    table << "| " << row.figure << " | " << cell(z, row.decimals) << " | "
+          << (others ? cell(f, row.decimals) + " | " + cell(p, row.decimals) + " | " +
+                           ratio(z.median, f.median) + " | " + ratio(z.median, p.median)
+                     : " | | | ")
+          << " | "
           << (row.met ? row.target + (row.met(z, f, p) ? " ✔" : " ✘ missed") : "") << " |\n";
   }
   table << "| zol's core: load to first frame composed, CPU ms | " << cell(pictures, 2)
@@ -365,6 +398,9 @@ void write_results(const std::string& file, const std::string& tables, const std
       << "- Hover: from an XTest move onto a button (from the bare background above it) "
          "until part of its face shows the lit picture, polled every 0.1 ms; four buttons "
          "a round; then the whole button is checked against its lit picture.\n"
+      << "- Key press (zol only; the others take no keys): from an XTest press of Right until "
+         "part of the next button's face shows lit, polled every 0.1 ms, along the row from "
+         "nothing lit; with no window manager zol takes the focus itself.\n"
       << "- zol's core: the CPU time of `ZolForm` loaded and shown on a platform that does "
          "nothing, in the harness's own process: the artwork checked, the device pictures "
          "made and the first frame composed. Its growth over 96 DPI is the resampling's own "
@@ -395,9 +431,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::vector<Program> programs = {
-      {"zol", ZOL_BINARY, {}, false},
-      {"floor", FLOOR_BINARY, {}, true},
-      {"peer", PEER_BINARY, {"SDL_VIDEODRIVER=x11"}, true},
+      {"zol", ZOL_BINARY, {}, false, true},
+      {"floor", FLOOR_BINARY, {}, true, false},
+      {"peer", PEER_BINARY, {"SDL_VIDEODRIVER=x11"}, true, false},
   };
   std::vector<long> sizes;
   Server server;

@@ -12,6 +12,7 @@
 namespace bench {
 
 Stat stat_of(std::vector<double> v) {
+  if (v.empty()) return {};
   std::sort(v.begin(), v.end());
   const size_t n = v.size();
   return {n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2, v.front(), v.back()};

@@ -142,15 +142,18 @@ void ZolForm::present_whole() {
   platform_.present(frame_, std::span(&whole, 1));
 }
 
-void ZolForm::dpi_changed(int dpi, DeviceRect suggested) {
+void ZolForm::dpi_changed(const Screen& screen, DeviceRect suggested) {
   if (!loaded_ || !window_created_) return;
-  build(round_dpi(dpi));
+  build(pick_dpi(screen.dpi, screen.monitor));
   dirty_.clear();
-  platform_.place_window({suggested.x, suggested.y, frame_.width, frame_.height});
+  platform_.place_window(
+      moved_onto(screen.monitor, {suggested.x, suggested.y, frame_.width, frame_.height}));
   present_whole();
 }
 
-DeviceSize ZolForm::window_size_at(int dpi) const { return window_size(round_dpi(dpi)); }
+DeviceSize ZolForm::window_size_at(const Screen& screen) const {
+  return window_size(pick_dpi(screen.dpi, screen.monitor));
+}
 
 void ZolForm::run() {
   if (loaded_) platform_.run(*this);

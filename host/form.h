@@ -85,8 +85,8 @@ class ZolForm : public EventSink {
   void navigate(Navigation step) override;
   void idle() override;
   bool running() const override { return loaded_; }
-  void dpi_changed(int dpi, DeviceRect suggested) override;
-  DeviceSize window_size_at(int dpi) const override;
+  void dpi_changed(const Screen& screen, DeviceRect suggested) override;
+  DeviceSize window_size_at(const Screen& screen) const override;
 
  private:
   static constexpr int kNoTarget = -2, kWindow = -1;

@@ -61,13 +61,16 @@ class EventSink {
 
   // The window's DPI changed while it is open (Windows: WM_DPICHANGED, when
   // the scale setting changes or the window lands on a monitor of another
-  // DPI). The sink rebuilds its geometry and pictures at `dpi`, calls
-  // Platform::place_window with the top left of `suggested` and its own exact
-  // size, and presents the whole new frame, all before it returns.
-  virtual void dpi_changed(int dpi, DeviceRect suggested) = 0;
-  // The window's exact client size at `dpi`, as dpi_changed would make it
-  // (Windows: the answer to WM_GETDPISCALEDSIZE). Changes nothing.
-  virtual DeviceSize window_size_at(int dpi) const = 0;
+  // DPI): `screen` is the DPI the system gives and the monitor of
+  // `suggested`. The sink picks its scale step from them as at start
+  // (host/scale.h), rebuilds its geometry and pictures at it, calls
+  // Platform::place_window with its own exact size at the top left of
+  // `suggested`, moved to lie on the monitor, and presents the whole new
+  // frame, all before it returns.
+  virtual void dpi_changed(const Screen& screen, DeviceRect suggested) = 0;
+  // The window's exact client size for `screen`, as dpi_changed would make
+  // it (Windows: the answer to WM_GETDPISCALEDSIZE). Changes nothing.
+  virtual DeviceSize window_size_at(const Screen& screen) const = 0;
 };
 
 // A failure the platform reports (a program that can't be started, a

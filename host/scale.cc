@@ -22,18 +22,23 @@ DeviceRect to_device(TwipsRect rect, int dpi) {
 
 DeviceSize window_size(int dpi) { return to_device(kClientTwips, dpi).size(); }
 
-int round_dpi(int reported) {
-  return std::max(kBaseDpi, (reported + kDpiStep / 2) / kDpiStep * kDpiStep);
-}
-
 int pick_dpi(int reported, DeviceRect monitor) {
-  int dpi = round_dpi(reported);
+  if (reported < kLeastDpi || reported > kMostDpi) reported = kBaseDpi;
+  int dpi = std::max(kBaseDpi, (reported + kDpiStep / 2) / kDpiStep * kDpiStep);
   auto fits = [&] {
     const DeviceSize s = window_size(dpi);
     return s.w <= monitor.w && s.h <= monitor.h;
   };
   while (dpi > kBaseDpi && !fits()) dpi -= kDpiStep;
   return dpi;
+}
+
+DeviceRect moved_onto(DeviceRect area, DeviceRect rect) {
+  auto onto = [](int at, int length, int area_at, int area_length) {
+    return std::max(area_at, std::min(at, area_at + area_length - length));
+  };
+  return {onto(rect.x, rect.w, area.x, area.w), onto(rect.y, rect.h, area.y, area.h), rect.w,
+          rect.h};
 }
 
 DeviceRect centred(DeviceRect area, DeviceSize size) {

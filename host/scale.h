@@ -21,13 +21,15 @@ int device_edge(int32_t twips, int dpi);
 DeviceRect to_device(TwipsRect rect, int dpi);
 DeviceSize window_size(int dpi);
 
-// The DPI to draw at: the reported one rounded to the nearest step, never
+// The DPI to draw at, at start and after a change alike: 96 for a reported
+// one outside kLeastDpi to kMostDpi; else rounded to the nearest step, never
 // below 96; then a step down while the window would not fit the monitor.
 int pick_dpi(int reported, DeviceRect monitor);
-// The rounding alone, for a DPI change while the window is open.
-int round_dpi(int reported);
 
 // `size` centred in `area`, odd remainders to the top left.
 DeviceRect centred(DeviceRect area, DeviceSize size);
+// `rect` moved the least that puts it inside `area`; where it is too large
+// for that, its top left edges lie on the area's.
+DeviceRect moved_onto(DeviceRect area, DeviceRect rect);
 
 }  // namespace zol

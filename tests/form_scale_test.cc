@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "host/scale.h"
 #include "menu/menu.h"
 #include "tests/fake_platform.h"
@@ -11,6 +13,8 @@ namespace zol {
 namespace {
 
 PointerEvent move(int x, int y) { return {PointerEvent::Kind::Move, {x, y}, 0}; }
+
+constexpr DeviceRect kUhd{0, 0, 3840, 2160};
 
 // The art set the menu scales from, decoded here.
 struct SourceArt {
@@ -32,7 +36,7 @@ const ControlSpec& spec(std::string_view name) {
 class FormScaleTest : public ::testing::Test {
  protected:
   void show_at(int dpi) {
-    platform.screen_ = {dpi, {0, 0, 3840, 2160}};
+    platform.screen_ = {dpi, kUhd};
     form.show();
     ASSERT_EQ(form.dpi(), dpi);
   }
@@ -114,7 +118,7 @@ TEST_F(FormScaleTest, ADpiChangeRebuildsTheFrameAtTheNewSize) {
   platform.calls_.clear();
   platform.presented_.clear();
 
-  form.dpi_changed(144, {100, 50, 900, 700});
+  form.dpi_changed({144, kUhd}, {100, 50, 900, 700});
   EXPECT_EQ(platform.calls_, (std::vector<std::string>{"place_window", "present"}));
   EXPECT_EQ(platform.placed_, (std::vector<DeviceRect>{{100, 50, 960, 720}}));
   EXPECT_EQ(platform.presented_[0], (std::vector<DeviceRect>{{0, 0, 960, 720}}));
@@ -130,24 +134,45 @@ TEST_F(FormScaleTest, ADpiChangeRebuildsTheFrameAtTheNewSize) {
   form.pointer(move(88, 630));
   EXPECT_TRUE(lit.visible);
 
-  form.dpi_changed(96, {0, 0, 640, 480});  // and back: today's pixels again
+  form.dpi_changed({96, kUhd}, {0, 0, 640, 480});  // and back: today's pixels again
   form.pointer(move(5, 5));
   form.idle();
   EXPECT_EQ(form.frame().pixels, decode_bmp(art::background.bytes, "", 640, 480).pixels);
 }
 
-TEST_F(FormScaleTest, TheSizeAtADpiIsTheOneADpiChangeMakes) {
+// The rule of the start: the range, the step, then down to fit the monitor
+// of the suggested place; the window lies on that monitor. The size the
+// system is told beforehand is the one the change makes.
+TEST_F(FormScaleTest, ADpiChangeTakesTheStepThatFitsTheMonitorAndLiesOnIt) {
   show_at(96);
+  const DeviceRect full_hd{0, 0, 1920, 1080};
   struct Case {
-    int dpi;
-    DeviceSize size;
+    const char* what;
+    Screen screen;
+    DeviceRect suggested, placed;
   };
-  const Case cases[] = {{96, {640, 480}}, {100, {640, 480}}, {144, {960, 720}},
-                        {150, {960, 720}}, {192, {1280, 960}}, {288, {1920, 1440}}};
+  const Case cases[] = {
+      {"96", {96, kUhd}, {0, 0, 1, 1}, {0, 0, 640, 480}},
+      {"100 rounds down", {100, kUhd}, {0, 0, 1, 1}, {0, 0, 640, 480}},
+      {"150 rounds up", {150, kUhd}, {10, 20, 1, 1}, {10, 20, 960, 720}},
+      {"288", {288, kUhd}, {0, 0, 1, 1}, {0, 0, 1920, 1440}},
+      {"a 1280 x 800 laptop switched to 175 %", {168, {0, 0, 1280, 800}}, {160, 40, 1120, 840},
+       {160, 40, 960, 720}},
+      {"a stray 4000", {4000, full_hd}, {0, 0, 26720, 20040}, {0, 0, 640, 480}},
+      {"garbage near INT_MAX", {INT_MAX - 5, full_hd}, {0, 0, 1, 1}, {0, 0, 640, 480}},
+      {"negative", {-192, full_hd}, {0, 0, 1, 1}, {0, 0, 640, 480}},
+      {"onto a monitor to the right", {192, {1920, 0, 3840, 2160}}, {2000, 100, 1280, 960},
+       {2000, 100, 1280, 960}},
+      {"suggested past the bottom right", {144, full_hd}, {1500, 600, 960, 720},
+       {960, 360, 960, 720}},
+      {"suggested past the top left", {144, {-1920, -40, 1920, 1080}}, {-2000, -50, 960, 720},
+       {-1920, -40, 960, 720}},
+  };
   for (const Case& c : cases) {
-    EXPECT_EQ(form.window_size_at(c.dpi), c.size) << c.dpi;
-    form.dpi_changed(c.dpi, {0, 0, 1, 1});
-    EXPECT_EQ(platform.placed_.back().size(), c.size) << c.dpi;
+    EXPECT_EQ(form.window_size_at(c.screen), c.placed.size()) << c.what;
+    form.dpi_changed(c.screen, c.suggested);
+    EXPECT_EQ(platform.placed_.back(), c.placed) << c.what;
+    EXPECT_EQ(form.frame().width, c.placed.w) << c.what;
   }
 }
 
@@ -155,7 +180,7 @@ TEST_F(FormScaleTest, NoDpiChangeReachesAnUnloadedForm) {
   show_at(96);
   form.unload();
   platform.calls_.clear();
-  form.dpi_changed(192, {0, 0, 1280, 960});
+  form.dpi_changed({192, kUhd}, {0, 0, 1280, 960});
   EXPECT_TRUE(platform.calls_.empty());
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "menu/menu.h"
 #include "tests/fake_platform.h"
 
@@ -44,6 +46,9 @@ TEST(ScaleTest, TheDpiIsRoundedToAStepAndSteppedDownToFitTheMonitor) {
       {480, {0, 0, 1920, 1080}, 216},
       {144, {0, 0, 800, 600}, 120},
       {192, {0, 0, 320, 240}, 96},    // never below 96, even when it can't fit
+      // What no system means: taken for 96.
+      {47, big, 96},   {481, big, 96},  {4000, big, 96}, {0, big, 96}, {-96, big, 96},
+      {INT_MAX, big, 96}, {INT_MAX - 11, big, 96}, {INT_MIN, big, 96},
   };
   for (const Case& c : cases)
     EXPECT_EQ(pick_dpi(c.reported, c.monitor), c.dpi)

@@ -27,7 +27,8 @@ if(WIN32)
   set(platform_tests "")
 else()
   set(platform_tests tests/posix/spawn_test.cc tests/x11/platform_test.cc tests/x11/pixel_format_test.cc
-    tests/x11/text_layout_test.cc tests/rooms_test.cc)
+    tests/x11/text_layout_test.cc tests/x11/core_font_test.cc tests/x11/keyboard_test.cc
+    tests/rooms_test.cc)
 endif()
 
 # One test-support library: the test pictures everywhere; where the real
@@ -66,6 +67,7 @@ if(NOT WIN32)
     tests/e2e/menu_test.cc
     tests/e2e/hidpi_test.cc
     tests/e2e/actions_test.cc
+    tests/e2e/keys_test.cc
     tests/e2e/faults_test.cc
     tests/e2e/game_dir_test.cc
     tests/e2e/visual_test.cc

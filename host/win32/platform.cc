@@ -219,6 +219,15 @@ int monitor_dpi(HMONITOR monitor) {
   return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 
+// The whole monitor, taskbar and all, in device pixels.
+DeviceRect monitor_area(HMONITOR monitor) {
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (GetMonitorInfoW(monitor, &info)) area = info.rcMonitor;
+  return {area.left, area.top, area.right - area.left, area.bottom - area.top};
+}
+
 // The whole monitor under the pointer, not its work area: the menu sits in
 // the middle of the picture the user sees, as on Linux, wherever a taskbar
 // lies. Per-monitor aware, the process sees it in device pixels.
@@ -226,12 +235,7 @@ Screen Win32Platform::screen() {
   POINT cursor{};
   GetCursorPos(&cursor);
   HMONITOR monitor = MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY);
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  if (GetMonitorInfoW(monitor, &info)) area = info.rcMonitor;
-  const DeviceRect rect{area.left, area.top, area.right - area.left, area.bottom - area.top};
-  return {monitor_dpi(monitor), rect};
+  return {monitor_dpi(monitor), monitor_area(monitor)};
 }
 
 constexpr DWORD kStyle = WS_POPUP;
@@ -336,7 +340,9 @@ void Win32Platform::deliver(PointerEvent::Kind kind, int button, LPARAM l) {
 // menu's own is exact, not the old one multiplied.
 BOOL Win32Platform::scaled_size(int dpi, SIZE& size) const {
   if (!sink_) return FALSE;
-  const DeviceSize client = sink_->window_size_at(dpi);
+  // The monitor the window mostly lies on: the one whose DPI it takes.
+  const Screen screen{dpi, monitor_area(MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST))};
+  const DeviceSize client = sink_->window_size_at(screen);
   const RECT frame = window_rect({0, 0, client.w, client.h});
   size = {frame.right - frame.left, frame.bottom - frame.top};
   return TRUE;
@@ -421,8 +427,10 @@ LRESULT Win32Platform::handle(HWND window, UINT message, WPARAM w, LPARAM l) {
     case WM_GETDPISCALEDSIZE:
       return scaled_size(static_cast<int>(w), *reinterpret_cast<SIZE*>(l));
     case WM_DPICHANGED: {
-      const DeviceRect suggested = client_rect(*reinterpret_cast<const RECT*>(l));
-      to_sink([&](EventSink& sink) { sink.dpi_changed(LOWORD(w), suggested); });
+      const RECT& frame = *reinterpret_cast<const RECT*>(l);
+      const Screen screen{LOWORD(w), monitor_area(MonitorFromRect(&frame, MONITOR_DEFAULTTONEAREST))};
+      const DeviceRect suggested = client_rect(frame);
+      to_sink([&](EventSink& sink) { sink.dpi_changed(screen, suggested); });
       return 0;
     }
     case WM_NCDESTROY:

@@ -24,10 +24,11 @@ int dpi_from_resources(const char* resources) {
   if (XrmGetResource(db, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
     text.assign(value.addr, value.size && !value.addr[value.size - 1] ? value.size - 1 : value.size);
   XrmDestroyDatabase(db);
+  // The leading number, whatever follows it (a CR from a CRLF file, a unit),
+  // as Xft's XftDefaultGetDouble reads it.
   char* end = nullptr;
   const double dpi = std::strtod(text.c_str(), &end);
-  while (end && (*end == ' ' || *end == '\t')) ++end;
-  if (text.empty() || !end || *end || !std::isfinite(dpi) || dpi < kLeastDpi || dpi > kMostDpi)
+  if (end == text.c_str() || !std::isfinite(dpi) || dpi < kLeastDpi || dpi > kMostDpi)
     return kBaseDpi;
   return static_cast<int>(std::lround(dpi));
 }

@@ -9,7 +9,7 @@ namespace zol::x11 {
 
 // The DPI the desktop asks for in the server's resource string
 // (XResourceManagerString): Xft.dpi, as Xft itself reads it. 96 when it is
-// missing, not a number, or outside 48 to 480.
+// missing, does not start with a number, or is outside 48 to 480.
 int dpi_from_resources(const char* resources);
 
 // The integer scale a GTK desktop announces through XSETTINGS

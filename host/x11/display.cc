@@ -1,6 +1,7 @@
 // The connection to the X server: how its errors are handled, and the
 // trap that turns them into a failure while a window is being made.
 
+#include <X11/XKBlib.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -63,7 +64,11 @@ Display* open_display() {
   XSetIOErrorHandler(on_io_error);
   XSetErrorHandler(on_error);
   Display* display = XOpenDisplay(nullptr);
-  if (display) fcntl(ConnectionNumber(display), F_SETFD, FD_CLOEXEC);
+  if (!display) return nullptr;
+  fcntl(ConnectionNumber(display), F_SETFD, FD_CLOEXEC);
+  // A held key then repeats as presses alone: the keyboard tells repeats
+  // from fresh presses (keyboard.h). A server without it repeats as before.
+  XkbSetDetectableAutoRepeat(display, True, nullptr);
   return display;
 }
 

@@ -3,7 +3,6 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
-#include <X11/keysym.h>
 
 #include <algorithm>
 #include <memory>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "host/scale.h"
+#include "host/x11/keyboard.h"
 #include "host/x11/painter.h"
 #include "host/x11/platform.h"
 #include "host/x11/text_layout.h"
@@ -54,6 +54,7 @@ class Dialog {
   Display* display_;
   Window window_;
   std::unique_ptr<Painter> painter_;
+  Keyboard keyboard_;
   std::vector<std::string> lines_;
   int pad_;
   DeviceRect button_;
@@ -79,8 +80,9 @@ Dialog::Dialog(Display* d, Window owner, int dpi, const std::string& text)
   const DeviceRect where = place_over(d, owner, {w, h});
   XSetWindowAttributes attrs{};
   attrs.background_pixel = painter_->pixel(kFace);
-  attrs.event_mask = ExposureMask | KeyPressMask | ButtonPressMask | ButtonReleaseMask |
-                     PointerMotionMask | LeaveWindowMask | StructureNotifyMask;
+  attrs.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | FocusChangeMask |
+                     ButtonPressMask | ButtonReleaseMask | PointerMotionMask | LeaveWindowMask |
+                     StructureNotifyMask;
   XChangeWindowAttributes(d, window_, CWBackPixel | CWEventMask, &attrs);
   XMoveResizeWindow(d, window_, where.x, where.y, w, h);
   set_properties(owner, where);
@@ -128,9 +130,20 @@ bool Dialog::handle(const XEvent& e) {
       XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
       return false;
     case KeyPress: {
-      KeySym k = XLookupKeysym(const_cast<XKeyEvent*>(&e.xkey), 0);
-      return k == XK_Return || k == XK_KP_Enter || k == XK_Escape || k == XK_space;
+      // What would act on an entry or close the menu answers the message.
+      XKeyEvent key = e.xkey;
+      const std::optional<Navigation> step = keyboard_.press(key);
+      return step == Navigation::Activate || step == Navigation::Back;
     }
+    case KeyRelease:
+      keyboard_.release(e.xkey.keycode);
+      return false;
+    case FocusIn:
+    case FocusOut:
+      // The key that brought the message up may still be held: its repeats
+      // must not dismiss it unread.
+      keyboard_.focus_event(display_, e.xfocus);
+      return false;
     case MotionNotify:
     case LeaveNotify: {
       bool lit = e.type == MotionNotify && button_.contains({e.xmotion.x, e.xmotion.y});
@@ -181,7 +194,7 @@ void run_failure_dialog(Display* display, Window owner, int dpi, const std::stri
   }
   for (;;) {
     XEvent e;
-    XNextEvent(display, &e);
+    next_event(display, e);
     if (owner && e.xany.window == owner) {
       // The menu stays painted and takes no pointer events meanwhile.
       if (e.type == Expose)

@@ -1,14 +1,18 @@
 #include "host/x11/painter.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
+#include "host/x11/core_font.h"
 #include "host/x11/text_layout.h"
 
 namespace zol::x11 {
 namespace {
 
-// At 96 DPI; the painter scales them by the menu's factor.
-constexpr int kFontPoints = 10, kLeading = 2;
+// At 96 DPI; the painter scales them by the menu's factor. The core font's
+// size is that of "fixed", the server's default (6 x 13).
+constexpr int kFontPoints = 10, kCoreFontPixels = 13, kLeading = 2;
 
 constexpr unsigned kRgb[kColours] = {0xECECEC, 0x202020, 0xF8F8F8, 0xFFFFFF,
                                      0xD6D6D6, 0x8C8C8C, 0x3C6EB4};
@@ -16,6 +20,17 @@ constexpr unsigned kRgb[kColours] = {0xECECEC, 0x202020, 0xF8F8F8, 0xFFFFFF,
 // A screen of few colours (8 bits: PseudoColor, StaticColor, GrayScale):
 // antialiased text would stand on dark boxes there.
 bool few_colours(Visual* visual) { return visual->c_class != TrueColor && visual->c_class != DirectColor; }
+
+// The server's bitmap font nearest below `pixels`, or "fixed".
+XFontStruct* open_core_font(Display* d, int pixels) {
+  int count = 0;
+  char** listed = XListFonts(d, kFixedFonts, 1000, &count);
+  const std::vector<std::string> names(listed, listed + (listed ? count : 0));
+  if (listed) XFreeFontNames(listed);
+  const std::string name = core_font_for(names, pixels);
+  XFontStruct* font = name.empty() ? nullptr : XLoadQueryFont(d, name.c_str());
+  return font ? font : XLoadQueryFont(d, "fixed");
+}
 
 }  // namespace
 
@@ -41,7 +56,7 @@ void Painter::open_font(int dpi) {
     if (!xft_) xft_ = lib_->FontOpenName(display_, screen, (std::string("sans") + size).c_str());
     if (xft_) draw_ = lib_->DrawCreate(display_, window_, visual_, colormap_);
   }
-  if (!xft_) core_ = XLoadQueryFont(display_, "fixed");
+  if (!xft_) core_ = open_core_font(display_, scaled(kCoreFontPixels, dpi));
   if (core_) XSetFont(display_, gc_, core_->fid);
 }
 

@@ -14,6 +14,7 @@
 #include "host/posix/process.h"
 #include "host/posix/spawn.h"
 #include "host/scale.h"
+#include "host/x11/keyboard.h"
 #include "host/x11/presenter.h"
 
 namespace zol {
@@ -51,6 +52,8 @@ class X11Platform final : public Platform {
   void set_properties(const WindowSpec& spec);
   void push(DeviceRect area);
   void dispatch(XEvent& event, EventSink& sink);
+  void key_pressed(XKeyEvent& event, EventSink& sink);
+  void take_focus();
 
   Display* display_ = nullptr;
   Window window_ = 0;
@@ -59,6 +62,8 @@ class X11Platform final : public Platform {
   GC gc_ = nullptr;
   Atom wm_protocols_ = 0, wm_delete_ = 0;
   bool mapped_ = false;
+  bool focus_taken_ = false;
+  x11::Keyboard keyboard_;
   int dpi_ = 0;  // the scale step the menu is drawn at; 0 before create_window
   const Framebuffer* frame_ = nullptr;
 };
@@ -95,7 +100,7 @@ void X11Platform::create_window(const WindowSpec& spec) {
     attrs.border_pixel = 0;
     attrs.colormap = colormap;
     attrs.event_mask = ExposureMask | PointerMotionMask | ButtonPressMask | ButtonReleaseMask |
-                       StructureNotifyMask;
+                       KeyPressMask | KeyReleaseMask | FocusChangeMask | StructureNotifyMask;
     window_ =
         XCreateWindow(display_, root, where.x, where.y, where.w, where.h, 0, vi.depth, InputOutput,
                       vi.visual, CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attrs);
@@ -172,6 +177,7 @@ void X11Platform::dispatch(XEvent& event, EventSink& sink) {
       mapped_ = true;  // only a viewable window is exposed
       DeviceRect area{event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height};
       push(area);  // the framebuffer holds the last composed frame
+      take_focus();
       break;
     }
     case MapNotify:
@@ -189,6 +195,16 @@ void X11Platform::dispatch(XEvent& event, EventSink& sink) {
           {event.type == ButtonPress ? PointerEvent::Kind::Press : PointerEvent::Kind::Release,
            {event.xbutton.x, event.xbutton.y}, static_cast<int>(event.xbutton.button)});
       break;
+    case KeyPress:
+      key_pressed(event.xkey, sink);
+      break;
+    case KeyRelease:
+      keyboard_.release(event.xkey.keycode);
+      break;
+    case FocusIn:
+    case FocusOut:
+      keyboard_.focus_event(display_, event.xfocus);
+      break;
     case ClientMessage:
       if (event.xclient.message_type == wm_protocols_ && event.xclient.format == 32 &&
           static_cast<Atom>(event.xclient.data.l[0]) == wm_delete_)
@@ -199,11 +215,28 @@ void X11Platform::dispatch(XEvent& event, EventSink& sink) {
   }
 }
 
+void X11Platform::key_pressed(XKeyEvent& event, EventSink& sink) {
+  if (!keyboard_.focused()) return;
+  if (const std::optional<Navigation> step = keyboard_.press(event)) sink.navigate(*step);
+}
+
+// Once, when the window is first on the screen. A window manager gives a
+// new window the focus, unless it holds back to stop focus stealing; with
+// none, nobody would give it at all.
+void X11Platform::take_focus() {
+  if (focus_taken_) return;
+  focus_taken_ = true;
+  if (keyboard_.focused()) return;
+  x11::ErrorTrap trap;  // a window unmapped meanwhile just stays without it
+  XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+  trap.first_error(display_);
+}
+
 void X11Platform::run(EventSink& sink) {
   if (!display_) return;
   while (sink.running()) {
     XEvent event;
-    XNextEvent(display_, &event);
+    x11::next_event(display_, event);
     dispatch(event, sink);
     if (sink.running() && XPending(display_) == 0) {
       sink.idle();
@@ -225,6 +258,8 @@ void X11Platform::destroy_window() {
   own_colormap_ = 0;
   presenter_.reset();
   mapped_ = false;
+  focus_taken_ = false;
+  keyboard_ = {};
 }
 
 void X11Platform::show_failure(const std::string& text) {

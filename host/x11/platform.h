@@ -26,8 +26,9 @@ class ErrorTrap {
   void check(Display* display, const std::string& what);
 };
 
-// Opens the display with our error handlers in place and the connection
-// closed on exec; nullptr when there is no X server to reach.
+// Opens the display with our error handlers in place, the connection
+// closed on exec and repeats detectable; nullptr when there is no X server
+// to reach.
 Display* open_display();
 
 // The RandR monitor holding the pointer, or the whole screen.
@@ -44,6 +45,10 @@ void set_fixed_size(Display* display, Window window, DeviceRect where);
 // "zol"/"Zol", our pid, a fixed size at `where`, and that it takes
 // WM_DELETE_WINDOW.
 void set_identity(Display* display, Window window, DeviceRect where, const std::string& title);
+
+// Blocks until the connection has an event and takes it: the one wait of
+// the menu and of the message alike.
+void next_event(Display* display, XEvent& event);
 
 // Shows the modal failure message, drawn at `dpi` (a scale step), and
 // returns when it is dismissed. While it is up, events of `owner` (0 when

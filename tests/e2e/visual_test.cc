@@ -2,9 +2,12 @@
 // bits shows the artwork in the visual's own colours; 8 bits gets a message.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "art/art.h"
 #include "tests/e2e/menu_fixtures.h"
@@ -41,6 +44,28 @@ uint32_t luma(uint32_t rgb) {
   return (299 * (rgb >> 16 & 0xFF) + 587 * (rgb >> 8 & 0xFF) + 114 * (rgb & 0xFF)) / 1000;
 }
 
+// Rows of the message that hold text, top to bottom, as runs [first, end).
+std::vector<std::pair<int, int>> text_bands(const Image& shot) {
+  std::vector<std::pair<int, int>> bands;
+  for (int y = 0; y < shot.height; ++y) {
+    bool dark = false;
+    for (int x = 0; x < shot.width && !dark; ++x) dark = shot.at(x, y) == 0x000000u;
+    if (dark && (bands.empty() || bands.back().second != y)) bands.push_back({y, y + 1});
+    else if (dark) bands.back().second = y + 1;
+  }
+  return bands;
+}
+
+// The message once its text is drawn: it is mapped before it is painted.
+Image painted_message(XSession& x, unsigned long message) {
+  Image shot = x.grab_window(message);
+  for (int i = 0; i < 400 && text_bands(shot).empty(); ++i) {
+    usleep(5000);
+    shot = x.grab_window(message);
+  }
+  return shot;
+}
+
 // Black text on light grey: the face is the commonest colour and light,
 // the text black, and what is dark is letters, not boxes behind them.
 TEST(ColourmappedScreenTest, GetsAReadableMessageAndStatusOne) {
@@ -53,7 +78,7 @@ TEST(ColourmappedScreenTest, GetsAReadableMessageAndStatusOne) {
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
   EXPECT_NE(err.find("TrueColor"), std::string::npos) << err;
 
-  const Image shot = x.grab_window(message);
+  const Image shot = painted_message(x, message);
   std::map<uint32_t, size_t> count;
   for (uint32_t p : shot.pixels) ++count[p];
   const uint32_t face =
@@ -72,6 +97,28 @@ TEST(ColourmappedScreenTest, GetsAReadableMessageAndStatusOne) {
 
   x.xdotool({"key", "Return"});  // the message holds the focus
   EXPECT_EQ(x.wait_exit(zol), std::optional<int>(1));
+}
+
+// Without Xft (here: on a screen of few colours) the server's bitmap font
+// grows with the box, not only the box.
+TEST(ColourmappedScreenTest, TheMessagesFontGrowsWithTheScale) {
+  std::map<int, int> glyph_height;
+  for (int dpi : {96, 192}) {
+    XSession x(1920, 1080, /*window_manager=*/false, 8);
+    x.set_xft_dpi(dpi);
+    const pid_t zol = x.start(zol_binary());
+    const unsigned long message = x.wait_for_window("Zol");
+    ASSERT_NE(message, 0u) << x.stderr_of(zol);
+    const Image shot = painted_message(x, message);
+    const auto bands = text_bands(shot);
+    ASSERT_FALSE(bands.empty()) << dpi << " DPI: no text; " << keep_picture(shot, "message");
+    glyph_height[dpi] = bands.front().second - bands.front().first;
+    x.xdotool({"key", "Return"});
+    EXPECT_EQ(x.wait_exit(zol), std::optional<int>(1));
+  }
+  // A bitmap font twice the size is nearly, not exactly, twice as tall.
+  EXPECT_GE(glyph_height[192] * 10, glyph_height[96] * 17)
+      << glyph_height[96] << " -> " << glyph_height[192] << " rows";
 }
 
 }  // namespace

@@ -281,6 +281,25 @@ void XSession::send_close_request(unsigned long window) {
   XFlush(d);
 }
 
+bool XSession::wait_for_focus(unsigned long window, double seconds) {
+  Display* d = as_display(display_handle_);
+  return poll_until(seconds, [&] {
+    Window focus = 0;
+    int revert;
+    XGetInputFocus(d, &focus, &revert);
+    return focus == window;
+  });
+}
+
+unsigned long XSession::open_window(const std::string& name) {
+  Display* d = as_display(display_handle_);
+  const Window window = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 200, 100, 0, 0, 0);
+  XStoreName(d, window, name.c_str());
+  XMapWindow(d, window);
+  XSync(d, False);
+  return window;
+}
+
 void XSession::set_xft_dpi(int dpi) {
   Display* d = as_display(display_handle_);
   const Window root = DefaultRootWindow(d);

@@ -61,6 +61,11 @@ class XSession {
   std::vector<long> cardinals(unsigned long window, const std::string& property);
   std::string text_property(unsigned long window, const std::string& property);
   void send_close_request(unsigned long window);
+  // Waits (bounded) until `window` has the keyboard focus.
+  bool wait_for_focus(unsigned long window, double seconds = 5);
+  // Maps a plain window named `name` for another client to hold the focus;
+  // it lives as long as the session.
+  unsigned long open_window(const std::string& name);
 
   // Merges Xft.dpi into the server's resource string, as a desktop's
   // settings daemon does; read by every client that starts after.

@@ -48,9 +48,17 @@ class Win32StartTest : public ::testing::Test {
     made_.push_back(own_dir() / name);
     return made_.back();
   }
+  // A game just started may hold its file a moment longer: Windows deletes
+  // no running program, and a file left over would fail the next run.
   ~Win32StartTest() override {
-    std::error_code ignored;
-    for (const fs::path& p : made_) fs::remove_all(p, ignored);
+    for (int i = 0; i < 100 && !made_.empty(); ++i) {
+      std::erase_if(made_, [](const fs::path& p) {
+        std::error_code ignored;
+        fs::remove_all(p, ignored);
+        return !fs::exists(p, ignored);
+      });
+      if (!made_.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
   }
   std::vector<fs::path> made_;
 };

@@ -41,21 +41,25 @@ class DpiChangeSink : public EventSink {
     GetWindowRect(window, &placed);
   }
   // As the core does: its own size at the top left it is given.
-  void dpi_changed(int dpi, DeviceRect suggested) override {
-    changes.push_back({dpi, suggested});
+  void dpi_changed(const Screen& screen, DeviceRect suggested) override {
+    changes.push_back({screen.dpi, screen.monitor, suggested});
     platform_.place_window({suggested.x, suggested.y, 960, 720});
   }
-  DeviceSize window_size_at(int dpi) const override { return {dpi * 10, dpi * 5}; }
+  DeviceSize window_size_at(const Screen& screen) const override {
+    asked.push_back({screen.dpi, screen.monitor, {}});
+    return {screen.dpi * 10, screen.dpi * 5};
+  }
 
   struct Change {
     int dpi;
-    DeviceRect suggested;
+    DeviceRect monitor, suggested;
     bool operator==(const Change&) const = default;
     friend void PrintTo(const Change& c, std::ostream* out) {
-      *out << c.dpi << " DPI at " << c.suggested.x << "," << c.suggested.y << " "
-           << c.suggested.w << "x" << c.suggested.h;
+      *out << c.dpi << " DPI on " << c.monitor.w << "x" << c.monitor.h << " at " << c.suggested.x
+           << "," << c.suggested.y << " " << c.suggested.w << "x" << c.suggested.h;
     }
   };
+  mutable std::vector<Change> asked;
   std::vector<Change> changes;
   LRESULT scaled = FALSE;
   SIZE size{1, 1};
@@ -74,7 +78,11 @@ TEST(Win32WindowTest, ADpiChangeReachesTheSinkAndTheWindowTakesThePlaceItIsGiven
   EXPECT_TRUE(sink.scaled) << "the size left to the system's linear guess";
   EXPECT_EQ(sink.size.cx, 1440);  // a popup's window is its client area
   EXPECT_EQ(sink.size.cy, 720);
-  EXPECT_EQ(sink.changes, (std::vector<DpiChangeSink::Change>{{144, {100, 50, 960, 720}}}));
+  // Wine has one monitor, the one under the pointer.
+  const DeviceRect monitor = platform->screen().monitor;
+  EXPECT_EQ(sink.asked, (std::vector<DpiChangeSink::Change>{{144, monitor, {}}}));
+  EXPECT_EQ(sink.changes,
+            (std::vector<DpiChangeSink::Change>{{144, monitor, {100, 50, 960, 720}}}));
   EXPECT_EQ(sink.placed.left, 100);
   EXPECT_EQ(sink.placed.top, 50);
   EXPECT_EQ(sink.placed.right, 1060);

@@ -36,7 +36,11 @@ TEST(X11DpiTest, XftDpiFromTheResourceStringPicksTheStep) {
       {"Xft.dpi: 47\n", 96, 96},
       {"Xft.dpi: 481\n", 96, 96},
       {"Xft.dpi: -192\n", 96, 96},
-      {"Xft.dpi: 192px\n", 96, 96},
+      // Xft takes the leading number and ignores what follows.
+      {"Xft.dpi: 120\r\nXft.hinting: 1\r\n", 120, 120},  // an Xresources file from Windows
+      {"Xft.dpi: 192px\n", 192, 192},
+      {"Xft.dpi: 144 # meins\n", 144, 144},
+      {"Xft.dpi: 1e2\n", 100, 96},
       {"Xft.dpi: hoch\n", 96, 96},
       {"Xft.dpi:\n", 96, 96},
       {"Xft.dpi: nan\n", 96, 96},
