@@ -491,12 +491,23 @@ void Win32Platform::read_failure_pads() {
   pace_failure_pads();
 }
 
+// The key that brought the message up, still held, must not dismiss it:
+// its repeats are dropped before the message box sees them.
+LRESULT CALLBACK drop_held_keys(int code, WPARAM w, LPARAM l) {
+  const MSG* msg = reinterpret_cast<const MSG*>(l);
+  if (code == MSGF_DIALOGBOX && msg->message == WM_KEYDOWN && (msg->lParam & (LPARAM{1} << 30)))
+    return TRUE;
+  return CallNextHookEx(nullptr, code, w, l);
+}
+
 void Win32Platform::show_failure(const std::string& text) {
   // Owned by the menu, the box disables it until dismissed; WM_PAINT still
   // reaches it through the box's own message loop.
   failure_up_ = true;
   pace_failure_pads();
+  HHOOK held_keys = SetWindowsHookExW(WH_MSGFILTER, drop_held_keys, nullptr, GetCurrentThreadId());
   MessageBoxW(window_, widen(text).c_str(), L"Zol", MB_OK | MB_ICONERROR);
+  if (held_keys) UnhookWindowsHookEx(held_keys);
   failure_up_ = false;
   if (window_) KillTimer(window_, kFailurePadTimer);
 }

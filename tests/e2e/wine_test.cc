@@ -7,9 +7,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "art/art.h"
 #include "menu/website.h"
@@ -230,10 +228,7 @@ class WineMenuTest : public ::testing::Test {
   // Keys reach the window once the window manager has given it the focus,
   // a moment after it shows.
   void wait_for_focus() {
-    const std::string test = "test \"$(xdotool getwindowfocus)\" = " + std::to_string(window_);
-    for (int i = 0; i < 100 && x_.run({"sh", "-c", test}) != 0; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    ASSERT_EQ(x_.run({"sh", "-c", test}), 0) << "the menu never got the focus";
+    ASSERT_TRUE(x_.wait_for_focus(window_, 10)) << "the menu never got the focus";
   }
   std::string game_record() { return read_file(menu_dir_ / "game.record"); }
   // The menu ended with 0, having started the game beside it with the
@@ -394,6 +389,20 @@ TEST_F(WineMenuTest, KeysLightEachEntryInTurnAndStopAtTheEnds) {
   }
   x_.xdotool({"key", "Escape"});
   EXPECT_EQ(x_.wait_exit(zol_, 20), std::optional<int>(0));
+}
+
+// No game: the Return that tried it, still held, does not dismiss the
+// message with its repeats; a fresh Return does.
+TEST_F(WineMenuTest, TheReturnThatBroughtUpTheMessageDoesNotDismissItWhileHeld) {
+  ASSERT_NO_FATAL_FAILURE(start_menu());
+  ASSERT_NO_FATAL_FAILURE(wait_for_focus());
+  x_.xdotool({"key", "Right"});
+  x_.xdotool({"keydown", "Return"});
+  ASSERT_NE(x_.wait_for_window("Zol", 20), 0u);
+  EXPECT_FALSE(x_.wait_exit(zol_, 1.2).has_value()) << "dismissed by the held key's repeats";
+  x_.xdotool({"keyup", "Return"});
+  x_.xdotool({"key", "Return"});
+  EXPECT_EQ(x_.wait_exit(zol_, 20), std::optional<int>(1));
 }
 
 // A pad through a scripted XInput: the menu loads it from the prefix's
