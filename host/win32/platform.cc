@@ -466,7 +466,8 @@ void Win32Platform::run(EventSink& sink) {
 }
 
 void Win32Platform::destroy_window() {
-  if (HDEVNOTIFY notice = std::exchange(device_notice_, nullptr)) UnregisterDeviceNotification(notice);
+  if (HDEVNOTIFY notice = std::exchange(device_notice_, nullptr))
+    UnregisterDeviceNotification(notice);
   if (HWND window = std::exchange(window_, nullptr)) DestroyWindow(window);
 }
 

@@ -11,8 +11,8 @@ HDEVNOTIFY notify_on_pad_arrivals(HWND window) {
   DEV_BROADCAST_DEVICEINTERFACE_W filter{};
   filter.dbcc_size = sizeof filter;
   filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-  // GUID_DEVINTERFACE_HID
-  filter.dbcc_classguid = {0x4d1e55b2, 0xf16f, 0x11cf, {0x88, 0xcb, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
+  filter.dbcc_classguid = {0x4d1e55b2, 0xf16f, 0x11cf,  // GUID_DEVINTERFACE_HID
+                           {0x88, 0xcb, 0x00, 0x11, 0x11, 0x00, 0x00, 0x30}};
   return RegisterDeviceNotificationW(window, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
 }
 

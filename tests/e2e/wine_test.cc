@@ -421,7 +421,8 @@ class WinePadTest : public WineMenuTest {
   void start_with_pad(const std::string& script) {
     start_menu("", {"WINEDLLOVERRIDES=mscoree,mshtml=;xinput1_4=n", "ZOL_XINPUT_SCRIPT=" + script});
   }
-  const fs::path system_xinput_ = fs::path(ZOL_WINE_PREFIX) / "drive_c/windows/system32/xinput1_4.dll";
+  const fs::path system_xinput_ =
+      fs::path(ZOL_WINE_PREFIX) / "drive_c/windows/system32/xinput1_4.dll";
   const fs::path saved_ = fs::path(dir_.path()) / "xinput1_4.dll.wine";
 };
 

@@ -84,7 +84,8 @@ __declspec(dllexport) DWORD WINAPI XInputGetState(DWORD slot, XINPUT_STATE* stat
   const State& s = steps[i < steps.size() ? i : steps.size() - 1];
   if (!s.plugged) {
     if (!arriving.exchange(true))
-      if (HANDLE thread = CreateThread(nullptr, 0, arrive, nullptr, 0, nullptr)) CloseHandle(thread);
+      if (HANDLE thread = CreateThread(nullptr, 0, arrive, nullptr, 0, nullptr))
+        CloseHandle(thread);
     return ERROR_DEVICE_NOT_CONNECTED;
   }
   if (i + 1 < steps.size()) at.fetch_add(1);
