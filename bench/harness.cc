@@ -42,6 +42,7 @@
 #include "bench/scene.h"
 #include "bench/zol_look.h"
 #include "tests/e2e/child_process.h"
+#include "tests/e2e/scripted_pads.h"
 
 extern char** environ;
 
@@ -161,6 +162,8 @@ struct Program {
 struct Figures {
   std::vector<double> first_frame_ms, peak_rss_mib, idle_ticks, idle_switches, moves_cpu_ms,
       moves_server_ms, hover_ms, key_ms;
+  // zol only, at 96 DPI, over scripted event devices.
+  std::vector<double> no_pad_ticks, no_pad_switches, pad_ticks, pad_switches, pad_ms;
 };
 
 struct Button {
@@ -201,11 +204,14 @@ void fail(const Program& p, const std::string& what) {
 }
 
 void measure_idle_and_moves(const Server& server, const Scene& scene, pid_t pid, Figures& f);
+void measure_idle(pid_t pid, std::vector<double>& ticks, std::vector<double>& switches);
 void measure_hover(Display* d, const Scene& scene, const Program& program, Figures& f);
 void measure_keys(Display* d, const Scene& scene, const Program& program, Figures& f);
 
-void run_once(const Server& server, const Scene& scene, const Program& program, int dpi,
-              const std::string& logs, Figures& f) {
+// Starts it once its window is gone from before; returns once it shows its
+// first frame whole, the time that took in `first_frame_ms`.
+pid_t launch(const Server& server, const Scene& scene, const Program& program, int dpi,
+             const std::string& logs, std::vector<double>& first_frame_ms) {
   Display* d = server.display;
   move_pointer(d, -g_window.x + 2, -g_window.y + 2);  // parked in the screen's corner, off the window
   XSync(d, False);
@@ -224,9 +230,16 @@ void run_once(const Server& server, const Scene& scene, const Program& program, 
   });
   if (!still_running(pid)) fail(program, "ended early (see " + logs + ")");
   if (shown < 0) fail(program, "showed no first frame within 10 s");
-  f.first_frame_ms.push_back(static_cast<double>(shown - start) / 1e6);
+  first_frame_ms.push_back(static_cast<double>(shown - start) / 1e6);
   if (poll_until(2, 1'000'000, [&] { return shows(d, scene.whole); }) < 0)
     fail(program, "its window does not show exactly the background");
+  return pid;
+}
+
+void run_once(const Server& server, const Scene& scene, const Program& program, int dpi,
+              const std::string& logs, Figures& f) {
+  Display* d = server.display;
+  const pid_t pid = launch(server, scene, program, dpi, logs, f.first_frame_ms);
 
   if (dpi == zol::kBaseDpi) measure_idle_and_moves(server, scene, pid, f);
   measure_hover(d, scene, program, f);
@@ -239,10 +252,7 @@ void run_once(const Server& server, const Scene& scene, const Program& program, 
 void measure_idle_and_moves(const Server& server, const Scene& scene, pid_t pid, Figures& f) {
   Display* d = server.display;
   sleep_s(0.5);  // let start-up work finish
-  const long ticks0 = cpu_ticks(pid), switches0 = context_switches(pid);
-  sleep_s(kIdleSeconds);
-  f.idle_ticks.push_back(static_cast<double>(cpu_ticks(pid) - ticks0));
-  f.idle_switches.push_back(static_cast<double>(context_switches(pid) - switches0));
+  measure_idle(pid, f.idle_ticks, f.idle_switches);
 
   // Back and forth along the buttons' row, one move a millisecond.
   const int row = scene.buttons[0].rect.y + scene.buttons[0].rect.h / 2;
@@ -275,6 +285,52 @@ void measure_hover(Display* d, const Scene& scene, const Program& program, Figur
     if (poll_until(1, 1'000'000, [&] { return shows(d, b.lit_all); }) < 0)
       fail(program, "a lit button does not show exactly its lit picture");
   }
+}
+
+// zol's CPU ticks and context switches over the idle span.
+void measure_idle(pid_t pid, std::vector<double>& ticks, std::vector<double>& switches) {
+  const long ticks0 = cpu_ticks(pid), switches0 = context_switches(pid);
+  sleep_s(kIdleSeconds);
+  ticks.push_back(static_cast<double>(cpu_ticks(pid) - ticks0));
+  switches.push_back(static_cast<double>(context_switches(pid) - switches0));
+}
+
+// zol over a scripted /dev/input at 96 DPI: idle with no pad, then with one
+// plugged in and still, then its d-pad pressed across the buttons and back.
+void run_with_pad(const Server& server, const Scene& scene, const std::string& logs, int round,
+                  Figures& f) {
+  using namespace zol::e2e;
+  Display* d = server.display;
+  const std::string folder = logs + "/devices-" + std::to_string(round);
+  ScriptedInput input(folder);
+  const Program program{"zol-pad", ZOL_BINARY, input.environment(), false, true};
+  std::vector<double> first_frame;
+  const pid_t pid = launch(server, scene, program, zol::kBaseDpi, logs, first_frame);
+  sleep_s(0.5);
+  measure_idle(pid, f.no_pad_ticks, f.no_pad_switches);
+  input.plug("event0", ScriptedDevice::xbox_pad());
+  if (poll_until(5, 1'000'000, [&] { return input.held_by(pid, "event0"); }) < 0)
+    fail(program, "does not open a pad plugged in");
+  sleep_s(0.5);
+  measure_idle(pid, f.pad_ticks, f.pad_switches);
+
+  const int order[] = {0, 1, 2, 3, 2, 1, 0};
+  for (size_t i = 0; i < std::size(order); ++i) {
+    const Button& b = scene.buttons[static_cast<size_t>(order[i])];
+    const int hat = i == 0 || order[i] > order[i - 1] ? 1 : -1;
+    sleep_s(0.02);
+    const long long pressed = now_ns();
+    input.send("event0", {pad_event(EV_ABS, ABS_HAT0X, hat), report()});
+    const long long lit = poll_until(2, 100'000, [&] { return shows(d, b.lit); });
+    input.send("event0", {pad_event(EV_ABS, ABS_HAT0X, 0), report()});
+    if (lit < 0) fail(program, "a pad press does not light the next button");
+    f.pad_ms.push_back(static_cast<double>(lit - pressed) / 1e6);
+    if (poll_until(1, 1'000'000, [&] { return shows(d, b.lit_all); }) < 0)
+      fail(program, "a lit button does not show exactly its lit picture");
+  }
+  if (!still_running(pid)) fail(program, "ended during the run");
+  stop(pid);
+  input.pull("event0");
 }
 
 // Right, from nothing lit (the pointer on the bare background) along the
@@ -333,6 +389,15 @@ const std::vector<Row>& rows() {
       {"hover to lit pixels, ms", &Figures::hover_ms, 2, "≤ 1.5 × floor",
        [](auto& z, auto& f, auto&) { return z.median <= 1.5 * f.median; }, true},
       {"key press to lit pixels, ms", &Figures::key_ms, 2, "", nullptr, true},
+      {"CPU ticks in 5 s idle, no pad", &Figures::no_pad_ticks, 0, "0",
+       [](auto& z, auto&, auto&) { return z.max == 0; }, false},
+      {"context switches in 5 s idle, no pad", &Figures::no_pad_switches, 0, "0",
+       [](auto& z, auto&, auto&) { return z.max == 0; }, false},
+      {"CPU ticks in 5 s idle, a pad attached, still", &Figures::pad_ticks, 0, "0",
+       [](auto& z, auto&, auto&) { return z.max == 0; }, false},
+      {"context switches in 5 s idle, a pad attached, still", &Figures::pad_switches, 0, "0",
+       [](auto& z, auto&, auto&) { return z.max == 0; }, false},
+      {"pad press to lit pixels, ms", &Figures::pad_ms, 2, "", nullptr, false},
   };
   return all;
 }
@@ -349,7 +414,7 @@ std::string table_of(int dpi, const std::vector<Figures>& figures, const std::ve
     if (!row.every_dpi && dpi != zol::kBaseDpi) continue;
     const Stat z = stat_of(figures[0].*row.samples), f = stat_of(figures[1].*row.samples),
                p = stat_of(figures[2].*row.samples);
-    // Only zol answers keys: the others' cells stay empty.
+    // Only zol answers keys and pads: the others' cells stay empty.
     const bool others = !(figures[1].*row.samples).empty();
     table << "| " << row.figure << " | " << cell(z, row.decimals) << " | "
           << (others ? cell(f, row.decimals) + " | " + cell(p, row.decimals) + " | " +
@@ -395,6 +460,11 @@ void write_results(const std::string& file, const std::string& tables, const std
       << "- Moves (96 DPI): " << kMoves << " XTest pointer moves, one a millisecond, back and "
          "forth along the buttons' row; CPU from `/proc/PID/task/*/schedstat`, the X "
          "server's own CPU in the next row.\n"
+      << "- Pads (96 DPI, zol alone): zol once more with `/dev/input` replaced by a folder of "
+         "scripted event devices (the tests' preloaded `tests/e2e/scripted_input.cc`): idle "
+         "as above with the folder empty, then with an Xbox pad plugged in and still; then its "
+         "d-pad pressed across the buttons and back (seven presses), from the event written "
+         "until part of the button's face shows lit, polled every 0.1 ms.\n"
       << "- Hover: from an XTest move onto a button (from the bare background above it) "
          "until part of its face shows the lit picture, polled every 0.1 ms; four buttons "
          "a round; then the whole button is checked against its lit picture.\n"
@@ -455,6 +525,10 @@ int main(int argc, char** argv) {
           const size_t k = (i + static_cast<size_t>(r)) % programs.size();  // each goes first in turn
           std::cerr << " " << programs[k].name << std::flush;
           run_once(server, k == 0 ? zol_scene : cut_scene, programs[k], dpi, logs, figures[k]);
+        }
+        if (dpi == zol::kBaseDpi) {
+          std::cerr << " zol-pad" << std::flush;
+          run_with_pad(server, zol_scene, logs, r, figures[0]);
         }
         pictures.push_back(picture_ms(dpi, screen));
         std::cerr << "\n";

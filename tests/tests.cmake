@@ -18,7 +18,6 @@ set(unit_tests
   tests/scale_test.cc
   tests/resample_test.cc
   tests/image_test.cc
-  tests/art_test.cc
   tools/art_check/checks.cc
   tests/hover_test.cc
   tests/actions_test.cc
@@ -28,7 +27,7 @@ if(WIN32)
 else()
   set(platform_tests tests/posix/spawn_test.cc tests/x11/platform_test.cc tests/x11/pixel_format_test.cc
     tests/x11/text_layout_test.cc tests/x11/core_font_test.cc tests/x11/keyboard_test.cc
-    tests/rooms_test.cc)
+    tests/rooms_test.cc tests/x11/pad_state_test.cc tests/x11/steam_filter_test.cc)
 endif()
 
 # One test-support library: the test pictures everywhere; where the real
@@ -42,7 +41,13 @@ if(NOT WIN32)
   endif()
   add_executable(zol_fake_game tests/e2e/fake_game_main.cc)
   target_sources(zol_test_support PRIVATE tests/e2e/x_session.cc tests/e2e/child_process.cc
-    tests/e2e/menu_fixtures.cc tests/e2e/fake_game.cc)
+    tests/e2e/menu_fixtures.cc tests/e2e/fake_game.cc tests/e2e/scripted_pads.cc)
+  # Preloaded into the menu by a test, to put scripted devices in the place of /dev/input.
+  add_library(zol_scripted_input SHARED tests/e2e/scripted_input.cc)
+  target_link_libraries(zol_scripted_input PRIVATE ${CMAKE_DL_LIBS})
+  target_compile_definitions(zol_test_support PRIVATE
+    ZOL_SCRIPTED_INPUT_LIBRARY="$<TARGET_FILE:zol_scripted_input>")
+  add_dependencies(zol_test_support zol_scripted_input)
   target_link_libraries(zol_test_support PUBLIC GTest::gtest X11::X11)
   target_compile_definitions(zol_test_support PRIVATE ZOL_FAKE_GAME="$<TARGET_FILE:zol_fake_game>")
   add_dependencies(zol_test_support zol_fake_game)
@@ -74,7 +79,8 @@ if(NOT WIN32)
     tests/e2e/started_test.cc
     tests/e2e/art_folder.cc
     tests/e2e/art_check_test.cc
-    tests/e2e/binary_under_test.cc)
+    tests/e2e/binary_under_test.cc
+    tests/e2e/gamepad_test.cc)
   target_link_libraries(zol_tests PRIVATE X11::Xtst X11::Xdamage)
   # Preloaded into the menu by a test, to have the server reject a request.
   add_library(zol_x_error_injector SHARED tests/e2e/x_error_injector.cc)

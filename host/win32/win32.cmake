@@ -6,7 +6,8 @@ add_library(zol_platform STATIC host/win32/platform.cc host/win32/system_library
   host/win32/key_map.cc host/win32/xinput_pads.cc)
 target_link_libraries(zol_platform PUBLIC zol_core PRIVATE user32 gdi32)
 
-set(ZOL_ICON_FILE ${CMAKE_SOURCE_DIR}/art/zol.ico)
+# The icon of the picture folder in use, a studio's as much as ours.
+set(ZOL_ICON_FILE ${art_dir}/zol.ico)
 set(ZOL_MANIFEST_FILE ${CMAKE_SOURCE_DIR}/host/win32/zol.manifest)
 configure_file(host/win32/zol.rc.in generated/zol.rc @ONLY)
 set(resources ${CMAKE_BINARY_DIR}/generated/zol.rc)

@@ -1,23 +1,40 @@
 // The one place the X11 platform blocks. It waits on descriptors rather than
-// inside Xlib so that other input (game controllers) can share the wait: no
-// thread and no timer, so nothing runs while nothing happens.
+// inside Xlib so that the game controllers share the wait: no thread and no
+// timer, so nothing runs while nothing happens.
 
-#include <poll.h>
-
-#include <cerrno>
-
+#include "host/x11/gamepads.h"
 #include "host/x11/platform.h"
 
 namespace zol::x11 {
+namespace {
 
-void next_event(Display* display, XEvent& event) {
-  // XPending reads what has arrived without blocking; a lost connection
-  // ends the process through the I/O error handler there.
-  while (XPending(display) == 0) {
-    pollfd fd{ConnectionNumber(display), POLLIN, 0};
-    if (poll(&fd, 1, -1) < 0 && errno != EINTR) break;
+// Asked only when a pad makes a step, so a press costs one round trip and
+// nothing else does.
+bool has_focus(Display* display, Window window) {
+  Window focus = None;
+  int revert = 0;
+  XGetInputFocus(display, &focus, &revert);
+  if (focus == window) return true;
+  if (focus != PointerRoot) return false;
+  // Without a window manager the focus may follow the pointer.
+  Window root = None, child = None;
+  int x = 0, y = 0, wx = 0, wy = 0;
+  unsigned mask = 0;
+  return XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &wx, &wy,
+                       &mask) &&
+         child == window;
+}
+
+}  // namespace
+
+std::vector<Navigation> wait_for_input(Display* display, Window window, pads::Gamepads& pads) {
+  XFlush(display);
+  std::vector<Navigation> steps = pads.wait(ConnectionNumber(display));
+  if (!steps.empty() && (!window || !has_focus(display, window))) {
+    pads.cancel_repeats();
+    steps.clear();
   }
-  XNextEvent(display, &event);
+  return steps;
 }
 
 }  // namespace zol::x11

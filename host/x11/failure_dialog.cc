@@ -179,7 +179,8 @@ bool Dialog::handle(const XEvent& e) {
 }  // namespace
 
 void run_failure_dialog(Display* display, Window owner, int dpi, const std::string& text,
-                        const std::function<void(DeviceRect)>& repaint_owner) {
+                        const std::function<void(DeviceRect)>& repaint_owner,
+                        pads::Gamepads& pads) {
   std::optional<Dialog> dialog;
   {
     ErrorTrap trap;
@@ -193,8 +194,13 @@ void run_failure_dialog(Display* display, Window owner, int dpi, const std::stri
     }
   }
   for (;;) {
+    if (XPending(display) == 0) {
+      for (Navigation step : wait_for_input(display, dialog->window(), pads))
+        if (step == Navigation::Activate || step == Navigation::Back) return;
+      continue;
+    }
     XEvent e;
-    next_event(display, e);
+    XNextEvent(display, &e);
     if (owner && e.xany.window == owner) {
       // The menu stays painted and takes no pointer events meanwhile.
       if (e.type == Expose)

@@ -14,6 +14,7 @@
 #include "host/posix/process.h"
 #include "host/posix/spawn.h"
 #include "host/scale.h"
+#include "host/x11/gamepads.h"
 #include "host/x11/keyboard.h"
 #include "host/x11/presenter.h"
 
@@ -54,6 +55,7 @@ class X11Platform final : public Platform {
   void dispatch(XEvent& event, EventSink& sink);
   void key_pressed(XKeyEvent& event, EventSink& sink);
   void take_focus();
+  pads::Gamepads& gamepads();
 
   Display* display_ = nullptr;
   Window window_ = 0;
@@ -66,6 +68,7 @@ class X11Platform final : public Platform {
   x11::Keyboard keyboard_;
   int dpi_ = 0;  // the scale step the menu is drawn at; 0 before create_window
   const Framebuffer* frame_ = nullptr;
+  std::optional<pads::Gamepads> gamepads_;
 };
 
 void X11Platform::connect() {
@@ -215,6 +218,12 @@ void X11Platform::dispatch(XEvent& event, EventSink& sink) {
   }
 }
 
+// Opened when first waited on: after the first frame is on its way.
+pads::Gamepads& X11Platform::gamepads() {
+  if (!gamepads_) gamepads_.emplace("/dev/input", pads::SteamFilter::from_environment());
+  return *gamepads_;
+}
+
 void X11Platform::key_pressed(XKeyEvent& event, EventSink& sink) {
   if (!keyboard_.focused()) return;
   if (const std::optional<Navigation> step = keyboard_.press(event)) sink.navigate(*step);
@@ -235,9 +244,14 @@ void X11Platform::take_focus() {
 void X11Platform::run(EventSink& sink) {
   if (!display_) return;
   while (sink.running()) {
-    XEvent event;
-    x11::next_event(display_, event);
-    dispatch(event, sink);
+    if (XPending(display_) == 0) {
+      for (Navigation step : x11::wait_for_input(display_, window_, gamepads()))
+        if (sink.running()) sink.navigate(step);
+    } else {
+      XEvent event;
+      XNextEvent(display_, &event);
+      dispatch(event, sink);
+    }
     if (sink.running() && XPending(display_) == 0) {
       sink.idle();
       XFlush(display_);
@@ -271,10 +285,13 @@ void X11Platform::show_failure(const std::string& text) {
     const Screen screen = x11::screen_of(display);
     dpi = pick_dpi(screen.dpi, screen.monitor);
   }
-  x11::run_failure_dialog(display, window_, dpi, text, [this](DeviceRect r) {
-    mapped_ = true;
-    push(r);
-  });
+  x11::run_failure_dialog(
+      display, window_, dpi, text,
+      [this](DeviceRect r) {
+        mapped_ = true;
+        push(r);
+      },
+      gamepads());
   if (display != display_) XCloseDisplay(display);
 }
 

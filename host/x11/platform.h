@@ -7,8 +7,13 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "host/platform.h"
+
+namespace zol::pads {
+class Gamepads;
+}
 
 namespace zol::x11 {
 
@@ -46,15 +51,18 @@ void set_fixed_size(Display* display, Window window, DeviceRect where);
 // WM_DELETE_WINDOW.
 void set_identity(Display* display, Window window, DeviceRect where, const std::string& title);
 
-// Blocks until the connection has an event and takes it: the one wait of
-// the menu and of the message alike.
-void next_event(Display* display, XEvent& event);
+// Waits until the connection has something to read or the pads make a
+// step; the steps, while `window` has the focus. Without it they are
+// dropped, and held directions stop repeating.
+std::vector<Navigation> wait_for_input(Display* display, Window window, pads::Gamepads& pads);
 
 // Shows the modal failure message, drawn at `dpi` (a scale step), and
 // returns when it is dismissed. While it is up, events of `owner` (0 when
 // there is none) are not delivered: its Expose areas go to `repaint_owner`,
 // its pointer events are dropped.
+// A pad's activate or back step dismisses it as a key does.
 void run_failure_dialog(Display* display, Window owner, int dpi, const std::string& text,
-                        const std::function<void(DeviceRect)>& repaint_owner);
+                        const std::function<void(DeviceRect)>& repaint_owner,
+                        pads::Gamepads& pads);
 
 }  // namespace zol::x11

@@ -28,6 +28,13 @@ void flip(Image& image) {
   }
 }
 
+void moved_right_by_2(Image& image) {
+  for (int y = 0; y < image.height; ++y)
+    for (int x = image.width - 1; x >= 2; --x)
+      image.pixels[static_cast<size_t>(y) * image.width + x] =
+          image.pixels[static_cast<size_t>(y) * image.width + x - 2];
+}
+
 Image doubled(const Image& once) {
   Image twice{2 * once.width, 2 * once.height, {}};
   twice.pixels.resize(static_cast<size_t>(twice.width) * twice.height);
@@ -55,6 +62,19 @@ const Fault kFaults[] = {
      [](const std::string& dir) { rewrite_picture(dir, "2x/background.bmp", 1280, 960, flip); },
      "{}/2x/background.bmp does not match {}/background.bmp: replace both, or delete {}/2x/ to "
      "have the 1\u00d7 pictures scaled"},
+    // The bounds lie between the set as drawn and the nearest misses.
+    {"TwiceMovedBy2Pixels", true,
+     [](const std::string& dir) {
+       rewrite_picture(dir, "2x/background.bmp", 1280, 960, moved_right_by_2);
+     },
+     "{}/2x/background.bmp does not match {}/background.bmp"},
+    {"TwiceOfAnotherButton", true,
+     [](const std::string& dir) {
+       rewrite_picture(dir, "2x/lit_website.bmp", 238, 52, [](Image& image) {
+         image = decode_bmp(art::lit_fenstermodus_2x.bytes, "", 238, 52);
+       });
+     },
+     "{}/2x/lit_website.bmp does not match {}/lit_website.bmp"},
     {"TwicePixelDoubled", true,
      [](const std::string& dir) {
        rewrite_picture(dir, "2x/background.bmp", 1280, 960,

@@ -19,6 +19,13 @@ void write_art_folder(const std::string& dir);
 void rewrite_picture(const std::string& dir, const std::string& file, int width, int height,
                      const std::function<void(Image&)>& change);
 
+// A studio's own set: ours with red and blue swapped in the 1x pictures and
+// in the icon's palette, so that the lit buttons still fit their background
+// and nothing built from it can show ours by mistake. The 1x pictures are
+// written as a paint program writes them (V5 header, rows top-down).
+void write_studio_folder(const std::string& dir);
+void swap_red_and_blue(Image& image);
+
 struct Finished {
   int status;
   std::string output;  // stdout and stderr

@@ -181,7 +181,8 @@ TEST_P(MessageKeyTest, DismissesTheFailureMessage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, MessageKeyTest,
-                         ::testing::Values("Return", "KP_Enter", "space", "Escape"));
+                         ::testing::Values("Return", "KP_Enter", "space", "Escape"),
+                         [](const auto& info) { return std::string(info.param); });
 
 TEST_F(KeysTest, TheReturnThatBroughtUpTheMessageDoesNotDismissItWhileHeld) {
   ASSERT_NO_FATAL_FAILURE(start_menu());

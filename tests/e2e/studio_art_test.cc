@@ -20,21 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The studio's art: ours with red and blue swapped, so that the lit buttons
-// still fit their background and the menu can't show ours by mistake.
-void swap_red_and_blue(Image& image) {
-  for (uint32_t& p : image.pixels) p = (p & 0x00FF00) | (p >> 16 & 0xFF) | (p & 0xFF) << 16;
-}
-
-// Our set with its 1x pictures replaced by the studio's, written as a paint
-// program writes them (V5 header, 3780 pixels per metre, rows top-down).
-void write_studio_folder(const std::string& dir) {
-  write_art_folder(dir);
-  rewrite_picture(dir, "background.bmp", 640, 480, swap_red_and_blue);
-  for (const MenuButton& button : menu_buttons())
-    rewrite_picture(dir, std::string(button.lit->file), 119, 26, swap_red_and_blue);
-}
-
 class StudioArtTest : public ::testing::Test {
  protected:
   Finished configure_and_build(const std::string& art_dir) {

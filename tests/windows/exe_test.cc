@@ -5,12 +5,15 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <string_view>
 
 #include "art/art.h"
+#include "tests/e2e/art_folder.h"
+#include "tests/e2e/x_session.h"
 #include "tests/windows/manifest.h"
 #include "tests/windows/pe_file.h"
 
@@ -84,10 +87,9 @@ TEST(ZolExeTest, CarriesItsVersionBlockInGerman) {
   EXPECT_EQ(v.translations, (std::vector<uint16_t>{0x0407, 0x04B0}));
 }
 
-// The group lists the four images of art/zol.ico, each stored as it lies
-// in that file.
-TEST(ZolExeTest, CarriesTheIconGroupOfTheArtwork) {
-  const Resource* group = zol_exe().find(kIconGroup, 1, kGerman);
+// The group lists the four images of `ico`, each stored as it lies in it.
+void expect_icon_group(const Executable& exe, std::span<const uint8_t> ico) {
+  const Resource* group = exe.find(kIconGroup, 1, kGerman);
   ASSERT_NE(group, nullptr) << "no German icon group 1";
   const std::span<const uint8_t> g = group->data;
   ASSERT_GE(g.size(), 6u);
@@ -95,23 +97,52 @@ TEST(ZolExeTest, CarriesTheIconGroupOfTheArtwork) {
   const size_t count = u16(g, 4);
   ASSERT_EQ(g.size(), 6 + 14 * count);
 
-  const std::span<const uint8_t> ico = art::icon.bytes;
   ASSERT_EQ(u16(ico, 4), count);
   std::vector<int> sizes;
   for (size_t i = 0; i < count; ++i) {
     const size_t entry = 6 + 14 * i;
     sizes.push_back(g[entry] == 0 ? 256 : g[entry]);
     EXPECT_EQ(u16(g, entry + 6), 8) << "bits per pixel of image " << i;
-    const Resource* image = zol_exe().find(kIcon, u16(g, entry + 12), kGerman);
+    const Resource* image = exe.find(kIcon, u16(g, entry + 12), kGerman);
     ASSERT_NE(image, nullptr) << "the group names a missing image " << i;
     EXPECT_EQ(u32(g, entry + 8), image->data.size());
     const size_t at = u32(ico, 6 + 16 * i + 12), size = u32(ico, 6 + 16 * i + 8);
     ASSERT_LE(at + size, ico.size());
     EXPECT_TRUE(std::equal(image->data.begin(), image->data.end(), ico.begin() + at,
                            ico.begin() + at + size))
-        << "image " << i << " differs from art/zol.ico";
+        << "image " << i << " differs from the artwork's zol.ico";
   }
   EXPECT_EQ(sizes, (std::vector<int>{48, 32, 24, 16}));
+}
+
+TEST(ZolExeTest, CarriesTheIconGroupOfTheArtwork) { expect_icon_group(zol_exe(), art::icon.bytes); }
+
+// A studio's folder named by ZOL_ART_DIR gives Zol.exe its icon too, as it
+// gives the Linux menu its own. Built here once, and again only where the
+// pictures changed.
+TEST(ZolExeTest, BuiltFromAStudioFolderCarriesThatFoldersIcon) {
+  e2e::TempDir tmp;
+  const std::string studio = tmp.path() + "/studio art";
+  e2e::write_studio_folder(studio);
+  std::filesystem::remove_all(studio + "/2x");  // new 1x pictures beside old 2x ones stop a build
+  const std::string build = ZOL_STUDIO_WINDOWS_BUILD;
+  e2e::Finished done = e2e::run_to_end(
+      {"cmake", "-S", ZOL_SOURCE_DIR, "-B", build,
+       "-DCMAKE_TOOLCHAIN_FILE=" + std::string(ZOL_SOURCE_DIR) + "/tools/mingw-w64.cmake",
+       "-DZOL_TESTS=OFF", "-DCMAKE_BUILD_TYPE=Release", "-DZOL_ART_DIR=" + studio},
+      tmp.path() + "/configure");
+  ASSERT_EQ(done.status, 0) << done.output;
+  done = e2e::run_to_end({"cmake", "--build", build, "--target", "zol", "-j", "2"},
+                         tmp.path() + "/build");
+  ASSERT_EQ(done.status, 0) << done.output;
+
+  std::ifstream in(build + "/Zol.exe", std::ios::binary);
+  const std::vector<uint8_t> exe{std::istreambuf_iterator<char>(in), {}};
+  std::ifstream studio_ico(studio + "/zol.ico", std::ios::binary);
+  const std::vector<uint8_t> ico{std::istreambuf_iterator<char>(studio_ico), {}};
+  ASSERT_FALSE(std::equal(ico.begin(), ico.end(), art::icon.bytes.begin(), art::icon.bytes.end()))
+      << "the studio's icon is ours";
+  expect_icon_group(read_executable(exe), ico);
 }
 
 const Resource* manifest() {

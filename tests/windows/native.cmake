@@ -7,6 +7,7 @@ add_executable(zol_windows_tests
   tests/windows/manifest.cc
   tests/windows/exe_test.cc
   tests/e2e/binary_under_test.cc
+  tests/e2e/art_folder.cc
   tests/e2e/wine_test.cc)
 target_link_libraries(zol_windows_tests PRIVATE zol_test_support GTest::gtest_main)
 target_compile_definitions(zol_windows_tests PRIVATE
@@ -14,7 +15,9 @@ target_compile_definitions(zol_windows_tests PRIVATE
   ZOL_FAKE_GAME="${windows_build}/fake/ZolMain.exe"
   ZOL_WINDOW_TESTS="${windows_build}/zol_window_tests.exe"
   ZOL_XINPUT_SCRIPT_DLL="${windows_build}/xinput-script/xinput1_4.dll"
-  ZOL_WINE_PREFIX="${windows_build}/wine")
+  ZOL_WINE_PREFIX="${windows_build}/wine"
+  ZOL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+  ZOL_STUDIO_WINDOWS_BUILD="${CMAKE_BINARY_DIR}/studio-art-windows")
 # One wine prefix: its tests take turns.
 gtest_discover_tests(zol_windows_tests DISCOVERY_MODE PRE_TEST
   PROPERTIES LABELS windows RUN_SERIAL TRUE TIMEOUT 300)
