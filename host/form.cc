@@ -3,41 +3,21 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "host/resample.h"
+#include "host/pictures.h"
 #include "host/scale.h"
 
 namespace zol {
 namespace {
 
 constexpr int kPrimaryButton = 1;
-constexpr int kTwiceDpi = 2 * kBaseDpi;
-
-// Where a picture's twips rectangle lies in its own set's art pixels; it
-// must fall on whole pixels of the 1x set.
-ArtRect art_rect(TwipsRect twips, std::string_view what, int scale) {
-  for (int32_t v : {twips.x, twips.y, twips.w, twips.h})
-    if (v % kTwipsPerArtPixel != 0)
-      throw std::logic_error(std::string(what) + ": " + std::to_string(v) +
-                             " twips is not a whole pixel");
-  return {twips.x / kTwipsPerArtPixel * scale, twips.y / kTwipsPerArtPixel * scale,
-          twips.w / kTwipsPerArtPixel * scale, twips.h / kTwipsPerArtPixel * scale};
-}
-
-BmpView view_of(const art::Asset& asset, ArtSize size) {
-  return BmpView(asset.bytes, asset.file, size.w, size.h);
-}
 
 bool covers(DeviceRect outer, DeviceRect inner) { return intersect(outer, inner) == inner; }
 
 }  // namespace
 
 ZolForm::ZolForm(Platform& platform, std::span<const ControlSpec> layout,
-                 std::span<const DispatchRow> dispatch)
-    : platform_(platform) {
-  const ArtRect client = art_rect(kClientTwips, "ZolForm", 1);
-  background_art_ = view_of(art::background, client.size());
-  if (art::has_2x())
-    background_art_2x_ = view_of(art::background_2x, art_rect(kClientTwips, "ZolForm", 2).size());
+                 std::span<const DispatchRow> dispatch, const Scene& scene)
+    : platform_(platform), scene_(scene) {
   icons_ = decode_ico(art::icon.bytes, art::icon.file);
   for (const ControlSpec& spec : layout) {
     ImageControl& c = controls_.emplace_back();
@@ -49,7 +29,7 @@ ZolForm::ZolForm(Platform& platform, std::span<const ControlSpec> layout,
     if (r.x < 0 || r.y < 0 || r.x + r.w > kClientTwips.w || r.y + r.h > kClientTwips.h)
       throw std::logic_error(c.name + ": a picture must lie inside the window");
     c.art = view_of(*spec.picture, art_rect(spec.rect, spec.name, 1).size());
-    if (!art::has_2x()) continue;
+    if (!scene_.has_2x()) continue;
     if (!spec.picture_2x) throw std::logic_error(c.name + " has no picture of the 2x set");
     c.art_2x = view_of(*spec.picture_2x, art_rect(spec.rect, spec.name, 2).size());
   }
@@ -88,24 +68,7 @@ void ZolForm::build(int dpi) {
 // The background straight into the framebuffer, the one copy of it at the
 // device size: only what lies beneath a picture is kept aside as well.
 void ZolForm::lay_background() {
-  const bool exact_2x = dpi_ == kTwiceDpi && art::has_2x();
-  if (dpi_ == kBaseDpi || exact_2x) {
-    // Row by row, never zeroed first: at the window's size that costs.
-    const BmpView& art = exact_2x ? background_art_2x_ : background_art_;
-    std::vector<uint32_t> line(static_cast<size_t>(frame_.width));
-    frame_.pixels.clear();
-    frame_.pixels.reserve(line.size() * frame_.height);
-    for (int y = 0; y < frame_.height; ++y) {
-      art.read_row(0, y, frame_.width, line.data());
-      frame_.pixels.insert(frame_.pixels.end(), line.begin(), line.end());
-    }
-  } else {
-    const BmpView& source = art::has_2x() ? background_art_2x_ : background_art_;
-    frame_.pixels = area_average(
-        [&](int x, int y, int n, uint32_t* out) { source.read_row(x, y, n, out); },
-        {source.width(), source.height()}, {frame_.width, frame_.height},
-        {0, 0, frame_.width, frame_.height}).pixels;
-  }
+  zol::lay_background(scene_, dpi_, frame_);
   for (ImageControl& c : controls_) {
     c.under = {};
     if (c.art.width() == 0) continue;
@@ -117,22 +80,11 @@ void ZolForm::lay_background() {
   }
 }
 
-// The source background with the lit picture pasted, averaged over the
-// control's device rectangle: outside the button's face lit and unlit agree.
 void ZolForm::make_picture(ImageControl& c) {
   c.picture.reset();
   if (c.art.width() == 0) return;
-  const bool twice = art::has_2x() && dpi_ != kBaseDpi;
-  const BmpView& background = twice ? background_art_2x_ : background_art_;
-  const BmpView& lit = twice ? c.art_2x : c.art;
-  const ArtRect at = art_rect(c.twips, c.name, twice ? 2 : 1);
-  auto composite = [&](int x, int y, int n, uint32_t* out) {
-    background.read_row(x, y, n, out);
-    const ArtRect part = intersect(ArtRect{x, y, n, 1}, at);
-    if (!part.empty()) lit.read_row(part.x - at.x, y - at.y, part.w, out + (part.x - x));
-  };
-  c.picture = area_average(composite, {background.width(), background.height()},
-                           {frame_.width, frame_.height}, c.rect);
+  c.picture = lit_picture(scene_, c.art, c.art_2x, c.twips, c.name, dpi_,
+                          {frame_.width, frame_.height}, c.rect);
 }
 
 // The frame freshly built holds the background: the pictures go over it.

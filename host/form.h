@@ -12,6 +12,7 @@
 
 #include "art/art.h"
 #include "host/image.h"
+#include "host/pictures.h"
 #include "host/platform.h"
 #include "host/units.h"
 
@@ -59,8 +60,9 @@ class ZolForm : public EventSink {
 
   // Load: checks the artwork and builds the controls in table order,
   // hidden window, no procedure run. Throws ImageError for bad artwork.
+  // The scene is the built-in one but for tests of a build without 2x.
   ZolForm(Platform& platform, std::span<const ControlSpec> layout,
-          std::span<const DispatchRow> dispatch);
+          std::span<const DispatchRow> dispatch, const Scene& scene = built_in_scene());
 
   // Picks the DPI for the screen, makes the pictures at that size, composes
   // the first frame, then maps the window centred on the monitor.
@@ -107,7 +109,7 @@ class ZolForm : public EventSink {
   void light_entry(size_t entry);
 
   Platform& platform_;
-  BmpView background_art_, background_art_2x_;
+  Scene scene_;
   std::vector<IconImage> icons_;
   std::vector<ImageControl> controls_;  // top of the stack first
   Procedure form_on_move_ = nullptr, form_on_click_ = nullptr;

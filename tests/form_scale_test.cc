@@ -5,6 +5,7 @@
 
 #include <climits>
 
+#include "host/resample.h"
 #include "host/scale.h"
 #include "menu/menu.h"
 #include "tests/fake_platform.h"
@@ -15,6 +16,17 @@ namespace {
 PointerEvent move(int x, int y) { return {PointerEvent::Kind::Move, {x, y}, 0}; }
 
 constexpr DeviceRect kUhd{0, 0, 3840, 2160};
+
+// A build without art/2x/: the menu scales the 1x set.
+Scene once_only() { return {built_in_scene().once, {}}; }
+
+// The scenes of this build: with its 2x set, when it has one, and without.
+std::vector<Scene> scenes() {
+  if (!art::has_2x()) return {built_in_scene()};
+  return {built_in_scene(), once_only()};
+}
+
+const char* set_name(const Scene& scene) { return scene.has_2x() ? "2x set" : "1x set"; }
 
 // The art set the menu scales from, decoded here.
 struct SourceArt {
@@ -57,56 +69,85 @@ TEST_F(FormScaleTest, TheWindowIsTheClientAreaAtTheDpiCentredOnTheMonitor) {
 
 // At 192 DPI the window shows the 2x set as it is, or the 1x set with each
 // pixel doubled when the build has no 2x set.
-TEST_F(FormScaleTest, AtTwiceTheDpiThePicturesAreExact) {
-  show_at(192);
-  const SourceArt art;
-  const int repeat = 2 / art.scale;
-  for (int y = 0; y < 960; ++y)
-    for (int x = 0; x < 1280; ++x)
-      ASSERT_EQ(pixel(x, y), art.background.at(x / repeat, y / repeat)) << x << "," << y;
-  for (const auto& entry : menu::entries()) {
-    const ImageControl& c = form.control(entry.highlight);
-    const Image lit = art.lit(spec(entry.highlight));
-    for (int y = 0; y < c.rect.h; ++y)
-      for (int x = 0; x < c.rect.w; ++x)
-        ASSERT_EQ(c.picture->at(x, y), lit.at(x / repeat, y / repeat)) << entry.label;
+TEST(FormScenesTest, AtTwiceTheDpiThePicturesAreExact) {
+  for (const Scene& scene : scenes()) {
+    FakePlatform platform;
+    platform.screen_ = {192, kUhd};
+    ZolForm form(platform, menu::layout(), menu::dispatch(), scene);
+    form.show();
+    const SourceArt art{scene.has_2x() ? 2 : 1};
+    const int repeat = 2 / art.scale;
+    const std::vector<uint32_t>& shown = form.frame().pixels;
+    for (int y = 0; y < 960; ++y)
+      for (int x = 0; x < 1280; ++x)
+        ASSERT_EQ(shown[y * 1280 + x], art.background.at(x / repeat, y / repeat))
+            << set_name(scene) << " at " << x << "," << y;
+    for (const auto& entry : menu::entries()) {
+      const ImageControl& c = form.control(entry.highlight);
+      const Image lit = art.lit(spec(entry.highlight));
+      for (int y = 0; y < c.rect.h; ++y)
+        for (int x = 0; x < c.rect.w; ++x)
+          ASSERT_EQ(c.picture->at(x, y), lit.at(x / repeat, y / repeat))
+              << set_name(scene) << ", " << entry.label;
+    }
   }
+}
+
+// Between the steps the background is the larger set's, area-averaged.
+TEST(FormScenesTest, BetweenTheStepsTheBackgroundIsTheLargerSetAveraged) {
+  for (const Scene& scene : scenes())
+    for (int dpi : {120, 144, 168}) {
+      FakePlatform platform;
+      platform.screen_ = {dpi, kUhd};
+      ZolForm form(platform, menu::layout(), menu::dispatch(), scene);
+      form.show();
+      const Image source = SourceArt{scene.has_2x() ? 2 : 1}.background;
+      const DeviceSize size{form.frame().width, form.frame().height};
+      const Image expected = area_average(
+          [&](int x, int y, int n, uint32_t* out) {
+            std::copy_n(&source.pixels[static_cast<size_t>(y) * source.width + x], n, out);
+          },
+          {source.width, source.height}, size, {0, 0, size.w, size.h});
+      EXPECT_EQ(form.frame().pixels, expected.pixels) << set_name(scene) << " at " << dpi;
+    }
 }
 
 // A lit picture is the lit button pasted into the source background and
 // averaged over the control's device pixels: wherever a device pixel covers
 // no source pixel of the face, lit and unlit show the same.
-TEST_F(FormScaleTest, LitAndUnlitAgreeOutsideTheFace) {
-  for (int dpi : {120, 144, 168}) {
-    FakePlatform fresh;
-    fresh.screen_ = {dpi, {0, 0, 3840, 2160}};
-    ZolForm menu(fresh, menu::layout(), menu::dispatch());
-    menu.show();
-    const SourceArt art;
-    const int w = menu.frame().width, src_w = art.background.width;
-    for (const auto& entry : menu::entries()) {
-      const ControlSpec& s = spec(entry.highlight);
-      const Image lit = art.lit(s);
-      const int ax = s.rect.x / 15 * art.scale, ay = s.rect.y / 15 * art.scale;
-      const ImageControl& c = menu.control(entry.highlight);
-      int differ = 0;
-      for (int y = 0; y < c.rect.h; ++y)
-        for (int x = 0; x < c.rect.w; ++x) {
-          const int dx = c.rect.x + x, dy = c.rect.y + y;
-          bool face = false;  // the source pixels it covers, any lit one unlike the background
-          for (int sy = dy * src_w / w; sy * w < (dy + 1) * src_w; ++sy)
-            for (int sx = dx * src_w / w; sx * w < (dx + 1) * src_w; ++sx) {
-              const bool inside = sx >= ax && sx < ax + lit.width && sy >= ay && sy < ay + lit.height;
-              face |= inside && lit.at(sx - ax, sy - ay) != art.background.at(sx, sy);
+TEST(FormScenesTest, LitAndUnlitAgreeOutsideTheFace) {
+  for (const Scene& scene : scenes()) {
+    for (int dpi : {120, 144, 168}) {
+      FakePlatform fresh;
+      fresh.screen_ = {dpi, {0, 0, 3840, 2160}};
+      ZolForm menu(fresh, menu::layout(), menu::dispatch(), scene);
+      menu.show();
+      const SourceArt art{scene.has_2x() ? 2 : 1};
+      const int w = menu.frame().width, src_w = art.background.width;
+      for (const auto& entry : menu::entries()) {
+        const ControlSpec& s = spec(entry.highlight);
+        const Image lit = art.lit(s);
+        const int ax = s.rect.x / 15 * art.scale, ay = s.rect.y / 15 * art.scale;
+        const ImageControl& c = menu.control(entry.highlight);
+        int differ = 0;
+        for (int y = 0; y < c.rect.h; ++y)
+          for (int x = 0; x < c.rect.w; ++x) {
+            const int dx = c.rect.x + x, dy = c.rect.y + y;
+            bool face = false;  // the source pixels it covers, any lit one unlike the background
+            for (int sy = dy * src_w / w; sy * w < (dy + 1) * src_w; ++sy)
+              for (int sx = dx * src_w / w; sx * w < (dx + 1) * src_w; ++sx) {
+                const bool inside = sx >= ax && sx < ax + lit.width && sy >= ay && sy < ay + lit.height;
+                face |= inside && lit.at(sx - ax, sy - ay) != art.background.at(sx, sy);
+              }
+            const uint32_t unlit = menu.frame().pixels[dy * w + dx];
+            if (!face) {
+              ASSERT_EQ(c.picture->at(x, y), unlit)
+                  << set_name(scene) << ", " << dpi << " DPI, " << entry.label << " at " << x << "," << y;
             }
-          const uint32_t unlit = menu.frame().pixels[dy * w + dx];
-          if (!face) {
-            ASSERT_EQ(c.picture->at(x, y), unlit)
-                << dpi << " DPI, " << entry.label << " at " << x << "," << y;
+            differ += c.picture->at(x, y) != unlit;
           }
-          differ += c.picture->at(x, y) != unlit;
-        }
-      EXPECT_GT(differ, 0) << dpi << " DPI " << entry.label << " shows no face";
+        EXPECT_GT(differ, 0) << set_name(scene) << ", " << dpi << " DPI " << entry.label << " shows no face";
+      }
     }
   }
 }

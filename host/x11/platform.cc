@@ -33,8 +33,8 @@ class X11Platform final : public Platform {
   void place_window(DeviceRect where) override;
   void present(const Framebuffer& frame, std::span<const DeviceRect> areas) override;
   void show_window() override;
+  void destroy_window() override;  // the connection stays, for a message that may follow
   void run(EventSink& sink) override;
-  void destroy_window() override;
   void show_failure(const std::string& text) override;
 
   // X has no window-state hint for a program yet to start.
