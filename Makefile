@@ -43,6 +43,19 @@ bench:
 	@cmake --build build-bench -j $(JOBS) --target zol_bench zol_convert_bench
 	build-bench/bench/zol_bench bench/results.md
 	build-bench/bench/zol_convert_bench
+	@$(MAKE) --no-print-directory bench-windows
+
+# Zol.exe idle under wine, with no pad and with a still one; appended to
+# bench/results.md.
+.PHONY: bench-windows
+bench-windows:
+	@tools/install-deps windows
+	@$(WIN_CONFIGURE)
+	@cmake --build $(WIN_BUILD) -j $(JOBS) --target zol zol_xinput_script
+	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DZOL_BENCH=ON -DZOL_WINDOWS_BUILD=$(CURDIR)/$(WIN_BUILD) >/dev/null
+	@cmake --build build-bench -j $(JOBS) --target zol_wine_idle
+	@$(MAKE_WINE_PREFIX)
+	build-bench/bench/zol_wine_idle bench/results.md
 
 # Windows: Zol.exe cross-built with mingw-w64, and its tests under wine: the
 # unit tests in the cross build, then the file itself and the menu in Xvfb
@@ -51,6 +64,8 @@ bench:
 WIN_BUILD ?= build-win
 WIN_HOST ?= build-winhost
 WINE_ENV = env -u DISPLAY WINEPREFIX=$(CURDIR)/$(WIN_BUILD)/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+MAKE_WINE_PREFIX = [ -f $(WIN_BUILD)/wine/system.reg ] || { echo "Making the wine prefix $(WIN_BUILD)/wine"; \
+	  $(WINE_ENV) wineboot -i >/dev/null 2>&1; }
 WIN_CONFIGURE = cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=tools/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 
 .PHONY: windows test-windows wine-host
@@ -75,8 +90,7 @@ test-windows:
 wine-host:
 	@cmake -S . -B $(WIN_HOST) -DCMAKE_BUILD_TYPE=Release -DZOL_WINDOWS_BUILD=$(CURDIR)/$(WIN_BUILD) >/dev/null
 	@cmake --build $(WIN_HOST) -j $(JOBS) --target zol_windows_tests
-	@[ -f $(WIN_BUILD)/wine/system.reg ] || { echo "Making the wine prefix $(WIN_BUILD)/wine"; \
-	  $(WINE_ENV) wineboot -i >/dev/null 2>&1; }
+	@$(MAKE_WINE_PREFIX)
 
 # Hardening. The tests again, built with AddressSanitizer and
 # UndefinedBehaviorSanitizer: any report fails, leaks included. And the

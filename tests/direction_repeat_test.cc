@@ -27,7 +27,8 @@ TEST(DirectionRepeatTest, StepsAtAPushThenAfterTheDelayAtASteadyPace) {
   const std::optional<Navigation> none;
   const Case cases[] = {
       {"resting gives nothing", {{0, none, none}, {1000, none, none}}},
-      {"a tap is one step", {{0, Next, Next}, {16, Next, none}, {33, none, none}, {50, none, none}}},
+      {"a tap is one step",
+       {{0, Next, Next}, {16, Next, none}, {33, none, none}, {50, none, none}}},
       {"held: the delay, then the pace",
        {{0, Next, Next}, {249, Next, none}, {250, Next, Next}, {399, Next, none},
         {400, Next, Next}, {550, Next, Next}}},

@@ -114,10 +114,17 @@ if(WIN32)
   add_executable(fake_game WIN32 tests/windows/fake_game.cc)
   set_target_properties(fake_game PROPERTIES OUTPUT_NAME ZolMain
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fake)
-  target_sources(zol_tests PRIVATE tests/windows/platform_test.cc tests/windows/system_library_test.cc)
+  target_sources(zol_tests PRIVATE tests/windows/platform_test.cc tests/windows/system_library_test.cc
+    tests/windows/key_map_test.cc tests/windows/xinput_pads_test.cc)
   target_link_libraries(zol_tests PRIVATE zol_platform)
   target_compile_definitions(zol_tests PRIVATE ZOL_FAKE_GAME="$<TARGET_FILE:fake_game>")
   add_dependencies(zol_tests fake_game)
+  # XInput's name on a scripted pad, for the menu under wine (tests/e2e/wine_test.cc).
+  add_library(zol_xinput_script SHARED tests/windows/xinput_script.cc)
+  set_target_properties(zol_xinput_script PROPERTIES OUTPUT_NAME xinput1_4 PREFIX ""
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/xinput-script)
+  target_link_options(zol_xinput_script PRIVATE -static)
+  add_dependencies(zol_tests zol_xinput_script)
   # Tests that need a display; not run here, where wine has none.
   add_executable(zol_window_tests tests/windows/platform_window_test.cc)
   target_link_libraries(zol_window_tests PRIVATE zol_platform GTest::gtest_main)

@@ -1,5 +1,6 @@
 // The Win32 platform: one WS_POPUP window painted from the framebuffer,
-// pointer messages as neutral events, programs started with CreateProcessW
+// pointer messages, keys and XInput's pads as neutral events (the pads read
+// in the loop's own wait), programs started with CreateProcessW
 // and addresses handed to ShellExecuteA. Per-monitor DPI aware through the
 // manifest (host/win32/zol.manifest): it reports the monitor's DPI and passes DPI
 // changes on, and the core scales. No Windows type leaves the Win32 room.
@@ -10,21 +11,27 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <windowsx.h>
+#include <dbt.h>
 
+#include <algorithm>
 #include <cwctype>
 #include <exception>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "host/failure.h"
+#include "host/win32/key_map.h"
 #include "host/win32/system_library.h"
+#include "host/win32/xinput_pads.h"
 
 namespace zol {
 namespace {
 
 constexpr wchar_t kClassName[] = L"ZolForm";
 constexpr int kIconGroup = 1;  // the icon group in the executable's resources
+constexpr UINT_PTR kFailurePadTimer = 1;
 
 std::wstring widen(const std::string& text) {
   if (text.empty()) return {};
@@ -149,6 +156,9 @@ class Win32Platform final : public Platform {
   BOOL scaled_size(int dpi, SIZE& size) const;
   template <typename Call>
   void to_sink(Call call);
+  void navigate(std::optional<Navigation> step);
+  void pace_failure_pads();
+  void read_failure_pads();
 
   HINSTANCE instance_ = GetModuleHandleW(nullptr);
   ATOM class_ = 0;
@@ -161,7 +171,12 @@ class Win32Platform final : public Platform {
   // is kept here and rethrown by run().
   std::exception_ptr failure_;
   ShellExecuteAFunction shell_execute_ = nullptr;
+  win32::XInputPads pads_;
+  HDEVNOTIFY device_notice_ = nullptr;
+  bool failure_up_ = false;  // the failure message is on the screen
 };
+
+win32::XInputPads::Clock now() { return win32::XInputPads::Clock(GetTickCount64()); }
 
 void Win32Platform::register_class() {
   if (class_) return;
@@ -249,6 +264,7 @@ void Win32Platform::create_window(const WindowSpec& spec) {
                             nullptr, nullptr, instance_, this);
   if (!window_)
     throw PlatformError("Das Fenster ließ sich nicht anlegen: " + system_reason(GetLastError()));
+  device_notice_ = win32::notify_on_pad_arrivals(window_);
 }
 
 void Win32Platform::place_window(DeviceRect where) {
@@ -308,6 +324,10 @@ void Win32Platform::to_sink(Call call) {
   } catch (...) {
     failure_ = std::current_exception();
   }
+}
+
+void Win32Platform::navigate(std::optional<Navigation> step) {
+  if (step) to_sink([&](EventSink& sink) { sink.navigate(*step); });
 }
 
 void Win32Platform::deliver(PointerEvent::Kind kind, int button, LPARAM l) {
@@ -382,6 +402,28 @@ LRESULT Win32Platform::handle(HWND window, UINT message, WPARAM w, LPARAM l) {
     case WM_CLOSE:
       to_sink([](EventSink& sink) { sink.close_requested(); });
       return 0;
+    // Only the focused window gets keys: the menu, while it is active.
+    // WM_SYSKEYDOWN (Alt+F4 among them) goes on to the system.
+    case WM_KEYDOWN:
+      navigate(win32::key_navigation(
+          {static_cast<unsigned>(w), GetKeyState(VK_SHIFT) < 0,
+           GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_LWIN) < 0 || GetKeyState(VK_RWIN) < 0,
+           (l & (LPARAM{1} << 30)) != 0}));
+      return 0;
+    case WM_ACTIVATEAPP:  // the menu, or its failure message, came to the front or left it
+      pads_.set_active(w != FALSE, now());
+      pace_failure_pads();
+      return 0;
+    case WM_DEVICECHANGE:
+      if (w == DBT_DEVICEARRIVAL || w == DBT_DEVNODES_CHANGED) {
+        pads_.devices_changed(now());
+        pace_failure_pads();
+      }
+      return TRUE;
+    case WM_TIMER:
+      if (w != kFailurePadTimer) break;
+      read_failure_pads();
+      return 0;
     case WM_GETDPISCALEDSIZE:
       return scaled_size(static_cast<int>(w), *reinterpret_cast<SIZE*>(l));
     case WM_DPICHANGED: {
@@ -408,21 +450,67 @@ void Win32Platform::run(EventSink& sink) {
   sink_ = &sink;
   MSG msg;
   while (window_ && sink.running()) {
-    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE)) sink.idle();
-    if (GetMessageW(&msg, nullptr, 0, 0) <= 0) break;
-    DispatchMessageW(&msg);  // keys go untranslated: they reach nothing
+    for (Navigation step : pads_.read(now())) navigate(step);
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+    if (!sink.running()) break;
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      sink.idle();
+      // Until a message comes or the pads are due; with no pad, for ever.
+      MsgWaitForMultipleObjectsEx(0, nullptr, pads_.wait(now()), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+      continue;
+    }
+    if (msg.message == WM_QUIT) break;
+    DispatchMessageW(&msg);  // keys go untranslated: WM_KEYDOWN is all the menu reads
     if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
   }
 }
 
 void Win32Platform::destroy_window() {
+  if (HDEVNOTIFY notice = std::exchange(device_notice_, nullptr))
+    UnregisterDeviceNotification(notice);
   if (HWND window = std::exchange(window_, nullptr)) DestroyWindow(window);
+}
+
+// The failure message runs a loop of its own, which only a timer wakes: it
+// runs at the pads' pace while a pad is connected and the message is active.
+void Win32Platform::pace_failure_pads() {
+  if (!failure_up_ || !window_) return;
+  const DWORD wait = pads_.wait(now());
+  if (wait == INFINITE)
+    KillTimer(window_, kFailurePadTimer);
+  else
+    SetTimer(window_, kFailurePadTimer, std::max<DWORD>(wait, USER_TIMER_MINIMUM), nullptr);
+}
+
+// A pad's A or B is the message's OK, as Return and Escape are.
+void Win32Platform::read_failure_pads() {
+  for (Navigation step : pads_.read(now())) {
+    HWND message = GetActiveWindow();
+    if ((step == Navigation::Activate || step == Navigation::Back) && message && message != window_)
+      PostMessageW(message, WM_COMMAND, IDOK, 0);
+  }
+  pace_failure_pads();
+}
+
+// The key that brought the message up, still held, must not dismiss it:
+// its repeats are dropped before the message box sees them.
+LRESULT CALLBACK drop_held_keys(int code, WPARAM w, LPARAM l) {
+  const MSG* msg = reinterpret_cast<const MSG*>(l);
+  if (code == MSGF_DIALOGBOX && msg->message == WM_KEYDOWN && (msg->lParam & (LPARAM{1} << 30)))
+    return TRUE;
+  return CallNextHookEx(nullptr, code, w, l);
 }
 
 void Win32Platform::show_failure(const std::string& text) {
   // Owned by the menu, the box disables it until dismissed; WM_PAINT still
   // reaches it through the box's own message loop.
+  failure_up_ = true;
+  pace_failure_pads();
+  HHOOK held_keys = SetWindowsHookExW(WH_MSGFILTER, drop_held_keys, nullptr, GetCurrentThreadId());
   MessageBoxW(window_, widen(text).c_str(), L"Zol", MB_OK | MB_ICONERROR);
+  if (held_keys) UnhookWindowsHookEx(held_keys);
+  failure_up_ = false;
+  if (window_) KillTimer(window_, kFailurePadTimer);
 }
 
 int show_command(WindowState state) {

@@ -54,8 +54,9 @@ class WineDesktop {
   WineDesktop(const WineDesktop&) = delete;
   WineDesktop& operator=(const WineDesktop&) = delete;
 
-  pid_t start(const fs::path& exe, const std::string& dir = "", const std::string& path = "") {
-    return x.start("wine", {exe.string()}, dir, path);
+  pid_t start(const fs::path& exe, const std::string& dir = "", const std::string& path = "",
+              const std::vector<std::string>& env = {}) {
+    return x.start("wine", {exe.string()}, dir, path, env);
   }
   // Returns once every Windows process of the prefix has ended: whatever
   // the menu started has run by then.
@@ -217,13 +218,28 @@ class WineMenuTest : public ::testing::Test {
     fs::copy_file(ZOL_FAKE_GAME, planted_dir_ / "ZolMain.exe");
   }
 
-  void start_menu(const std::string& path = "") {
+  void start_menu(const std::string& path = "", const std::vector<std::string>& env = {}) {
     x_.move_pointer(0, 0);  // a window that appears under the pointer gets a move
-    zol_ = wine_.start(menu_dir_ / "Zol.exe", planted_dir_.string(), path);
-    ASSERT_NE(x_.wait_for_window("Orvenna", kWineStart), 0u) << x_.stderr_of(zol_);
+    zol_ = wine_.start(menu_dir_ / "Zol.exe", planted_dir_.string(), path, env);
+    window_ = x_.wait_for_window("Orvenna", kWineStart);
+    ASSERT_NE(window_, 0u) << x_.stderr_of(zol_);
     ASSERT_TRUE(x_.wait_for_pixels(kLeft, kTop, background(), 10));
   }
+  // Keys reach the window once the window manager has given it the focus,
+  // a moment after it shows.
+  void wait_for_focus() {
+    ASSERT_TRUE(x_.wait_for_focus(window_, 10)) << "the menu never got the focus";
+  }
   std::string game_record() { return read_file(menu_dir_ / "game.record"); }
+  // The menu ended with 0, having started the game beside it with the
+  // command line `command`; none when it is empty.
+  void expect_ended_having_started(const std::string& command) {
+    EXPECT_EQ(x_.wait_exit(zol_, 20), std::optional<int>(0));
+    wine_.settle();
+    EXPECT_EQ(game_record(), command.empty() ? ""
+                                             : "command=" + command + "\ndirectory=" +
+                                                   windows_path(menu_dir_) + "\nshow=2\n");
+  }
   bool planted_game_ran() { return fs::exists(planted_dir_ / "game.record"); }
 
   TempDir dir_;
@@ -231,6 +247,7 @@ class WineMenuTest : public ::testing::Test {
   XSession& x_ = wine_.x;
   fs::path menu_dir_, planted_dir_;
   pid_t zol_ = -1;
+  unsigned long window_ = 0;
 };
 
 class WineHoverTest : public WineMenuTest, public ::testing::WithParamInterface<MenuButton> {};
@@ -252,35 +269,55 @@ TEST_P(WineHoverTest, ShowsExactlyItsHighlightAndOffAgainTheBackground) {
 INSTANTIATE_TEST_SUITE_P(Buttons, WineHoverTest, ::testing::ValuesIn(menu_buttons()),
                          [](const auto& info) { return info.param.name; });
 
-struct ButtonCase {
+// A player's input as xdotool gives it, and the game's command line it
+// must start (empty: no game starts). Keys go to the focused window: the
+// menu takes the focus when it shows.
+struct InputCase {
   const char* name;
-  int x, clicks;
-  std::string command;  // the game's command line; empty: no game starts
+  std::vector<std::string> xdotool;
+  std::string command;
 };
-void PrintTo(const ButtonCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const InputCase& c, std::ostream* out) { *out << c.name; }
 
-class WineButtonTest : public WineMenuTest, public ::testing::WithParamInterface<ButtonCase> {};
+class WineInputTest : public WineMenuTest, public ::testing::WithParamInterface<InputCase> {};
 
-TEST_P(WineButtonTest, DoesItsActionAndTheMenuEnds) {
-  const ButtonCase& c = GetParam();
+TEST_P(WineInputTest, DoesItsActionAndTheMenuEnds) {
+  const InputCase& c = GetParam();
   fs::copy_file(ZOL_FAKE_GAME, menu_dir_ / "ZolMain.exe");
   ASSERT_NO_FATAL_FAILURE(start_menu());
-  x_.move_pointer(kLeft + c.x, kTop + kRow);
-  x_.xdotool({"click", "--repeat", std::to_string(c.clicks), "--delay", "30", "1"});
-  EXPECT_EQ(x_.wait_exit(zol_, 20), std::optional<int>(0));
-  wine_.settle();
-  EXPECT_EQ(game_record(), c.command.empty() ? ""
-                                             : "command=" + c.command + "\ndirectory=" +
-                                                   windows_path(menu_dir_) + "\nshow=2\n");
+  ASSERT_NO_FATAL_FAILURE(wait_for_focus());
+  x_.xdotool(c.xdotool);
+  expect_ended_having_started(c.command);
   EXPECT_FALSE(planted_game_ran());
 }
 
-INSTANTIATE_TEST_SUITE_P(Buttons, WineButtonTest,
-                         ::testing::Values(ButtonCase{"FullScreen", kFullScreen, 1, "ZolMain.exe"},
-                                           ButtonCase{"Windowed", kWindowed, 1, "ZolMain.exe W"},
-                                           ButtonCase{"DoubleClick", kFullScreen, 2, "ZolMain.exe"},
-                                           ButtonCase{"Quit", kQuit, 1, ""}),
-                         [](const auto& info) { return std::string(info.param.name); });
+std::vector<std::string> click(int x, int clicks = 1) {
+  return {"mousemove", std::to_string(kLeft + x), std::to_string(kTop + kRow),
+          "click", "--repeat", std::to_string(clicks), "--delay", "30", "1"};
+}
+std::vector<std::string> keys(std::vector<std::string> names) {
+  names.insert(names.begin(), {"key", "--delay", "50"});
+  return names;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, WineInputTest,
+    ::testing::Values(InputCase{"FullScreen", click(kFullScreen), "ZolMain.exe"},
+                      InputCase{"Windowed", click(kWindowed), "ZolMain.exe W"},
+                      InputCase{"DoubleClick", click(kFullScreen, 2), "ZolMain.exe"},
+                      InputCase{"Quit", click(kQuit), ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, WineInputTest,
+    ::testing::Values(InputCase{"ReturnOnTheSecond", keys({"Right", "Right", "Return"}),
+                                "ZolMain.exe W"},
+                      InputCase{"KeypadEnterOnTheFirst", keys({"Tab", "KP_Enter"}), "ZolMain.exe"},
+                      InputCase{"ReturnFirstOnlyLights", keys({"Return", "Right", "space"}),
+                                "ZolMain.exe W"},
+                      InputCase{"Escape", keys({"Right", "Escape"}), ""},
+                      InputCase{"AltF4", keys({"Right", "alt+F4"}), ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // wine hands http addresses to the first browser it finds on PATH, the
 // desktop's xdg-open among them.
@@ -331,6 +368,105 @@ TEST_F(WineMenuTest, WithNoGameOneMessageThenStatusOneAndNothingStarts) {
   wine_.settle();
   EXPECT_EQ(game_record(), "");
   EXPECT_FALSE(planted_game_ran());
+}
+
+// Keys go to the window that has the focus: the menu's, as it is shown.
+TEST_F(WineMenuTest, KeysLightEachEntryInTurnAndStopAtTheEnds) {
+  ASSERT_NO_FATAL_FAILURE(start_menu());
+  ASSERT_NO_FATAL_FAILURE(wait_for_focus());
+  struct Step {
+    const char* key;
+    size_t lit;  // the entry lit after it
+  };
+  const Step steps[] = {{"Right", 0}, {"Right", 1}, {"Tab", 2}, {"Right", 3}, {"Right", 3},
+                        {"Left", 2},  {"shift+Tab", 1}, {"Up", 1}, {"Down", 1}};
+  for (const Step& step : steps) {
+    x_.xdotool({"key", step.key});
+    const Image expected = with_highlight(menu_buttons()[step.lit]);
+    x_.wait_for_pixels(kLeft, kTop, expected);
+    EXPECT_TRUE(same_pixels(x_.grab(kLeft, kTop, 640, 480), expected,
+                            std::string(step.key) + "-" + menu_buttons()[step.lit].name));
+  }
+  x_.xdotool({"key", "Escape"});
+  EXPECT_EQ(x_.wait_exit(zol_, 20), std::optional<int>(0));
+}
+
+// No game: the Return that tried it, still held, does not dismiss the
+// message with its repeats; a fresh Return does.
+TEST_F(WineMenuTest, TheReturnThatBroughtUpTheMessageDoesNotDismissItWhileHeld) {
+  ASSERT_NO_FATAL_FAILURE(start_menu());
+  ASSERT_NO_FATAL_FAILURE(wait_for_focus());
+  x_.xdotool({"key", "Right"});
+  x_.xdotool({"keydown", "Return"});
+  ASSERT_NE(x_.wait_for_window("Zol", 20), 0u);
+  EXPECT_FALSE(x_.wait_exit(zol_, 1.2).has_value()) << "dismissed by the held key's repeats";
+  x_.xdotool({"keyup", "Return"});
+  x_.xdotool({"key", "Return"});
+  EXPECT_EQ(x_.wait_exit(zol_, 20), std::optional<int>(1));
+}
+
+// A pad through a scripted XInput: the menu loads it from the prefix's
+// System32 as it would Windows' own, told by WINEDLLOVERRIDES to take the
+// file there over wine's built-in one, which is put back after.
+class WinePadTest : public WineMenuTest {
+ protected:
+  WinePadTest() {
+    fs::copy_file(system_xinput_, saved_, fs::copy_options::overwrite_existing);
+    fs::copy_file(ZOL_XINPUT_SCRIPT_DLL, system_xinput_, fs::copy_options::overwrite_existing);
+  }
+  ~WinePadTest() override {
+    wine_.settle();
+    fs::copy_file(saved_, system_xinput_, fs::copy_options::overwrite_existing);
+  }
+  void start_with_pad(const std::string& script) {
+    start_menu("", {"WINEDLLOVERRIDES=mscoree,mshtml=;xinput1_4=n", "ZOL_XINPUT_SCRIPT=" + script});
+  }
+  const fs::path system_xinput_ =
+      fs::path(ZOL_WINE_PREFIX) / "drive_c/windows/system32/xinput1_4.dll";
+  const fs::path saved_ = fs::path(dir_.path()) / "xinput1_4.dll.wine";
+};
+
+struct PadCase {
+  const char* name;
+  std::string script;  // see tests/windows/xinput_script.cc
+  std::string command;
+};
+void PrintTo(const PadCase& c, std::ostream* out) { *out << c.name; }
+
+class WinePadScriptTest : public WinePadTest, public ::testing::WithParamInterface<PadCase> {};
+
+// The pad arrives while the menu is open, then steps and presses.
+TEST_P(WinePadScriptTest, DoesItsStepsAndTheMenuEnds) {
+  const PadCase& c = GetParam();
+  fs::copy_file(ZOL_FAKE_GAME, menu_dir_ / "ZolMain.exe");
+  ASSERT_NO_FATAL_FAILURE(start_with_pad(c.script));
+  expect_ended_having_started(c.command);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pads, WinePadScriptTest,
+    ::testing::Values(PadCase{"RightRightA", "plug idle right idle right idle a idle",
+                              "ZolMain.exe W"},
+                      PadCase{"StickRightA", "plug idle stickright idle a idle", "ZolMain.exe"},
+                      PadCase{"B", "plug idle right idle b idle", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WinePadTest, AHeldSideRepeatsToTheLastEntryAndStops) {
+  ASSERT_NO_FATAL_FAILURE(start_with_pad("plug idle right"));
+  const Image expected = with_highlight(menu_buttons().back());
+  x_.wait_for_pixels(kLeft, kTop, expected, 10);
+  EXPECT_TRUE(same_pixels(x_.grab(kLeft, kTop, 640, 480), expected, "held-right"));
+  x_.send_close_request(window_);
+  EXPECT_EQ(x_.wait_exit(zol_, 20), std::optional<int>(0));
+}
+
+// No game: A lights the first entry, A again tries it; B dismisses the message.
+TEST_F(WinePadTest, BDismissesTheFailureMessage) {
+  ASSERT_NO_FATAL_FAILURE(start_with_pad("plug idle a idle a idle*150 b idle"));
+  EXPECT_NE(x_.wait_for_window("Zol", 20), 0u) << "no message";
+  EXPECT_EQ(x_.wait_exit(zol_, 20), std::optional<int>(1));
+  EXPECT_NE(x_.stderr_of(zol_).find("konnte nicht gestartet werden"), std::string::npos);
+  EXPECT_EQ(game_record(), "");
 }
 
 }  // namespace

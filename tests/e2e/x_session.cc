@@ -33,9 +33,10 @@ namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 std::string output_dir() {
+  // Outside a test (a benchmark's session), one folder for all.
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   fs::path dir = fs::current_path() / "e2e-output" /
-                 (std::string(info->test_suite_name()) + "." + info->name());
+                 (info ? std::string(info->test_suite_name()) + "." + info->name() : "session");
   fs::create_directories(dir);
   return dir.string();
 }
