@@ -28,7 +28,10 @@ bool has_focus(Display* display, Window window) {
 }  // namespace
 
 std::vector<Navigation> wait_for_input(Display* display, Window window, pads::Gamepads& pads) {
-  XFlush(display);
+  // The last Xlib call before poll(): it flushes and reads, and finding
+  // nothing it leaves nothing behind. XFlush would not do: it may move
+  // events from the socket into Xlib's queue, where poll() can't see them.
+  if (XPending(display) > 0) return {};
   std::vector<Navigation> steps = pads.wait(ConnectionNumber(display));
   if (!steps.empty() && (!window || !has_focus(display, window))) {
     pads.cancel_repeats();

@@ -51,9 +51,9 @@ void set_fixed_size(Display* display, Window window, DeviceRect where);
 // WM_DELETE_WINDOW.
 void set_identity(Display* display, Window window, DeviceRect where, const std::string& title);
 
-// Waits until the connection has something to read or the pads make a
-// step; the steps, while `window` has the focus. Without it they are
-// dropped, and held directions stop repeating.
+// Waits until Xlib has events queued or the connection has something to
+// read, or the pads make a step; the steps, while `window` has the focus.
+// Without it they are dropped, and held directions stop repeating.
 std::vector<Navigation> wait_for_input(Display* display, Window window, pads::Gamepads& pads);
 
 // Shows the modal failure message, drawn at `dpi` (a scale step), and
