@@ -252,10 +252,7 @@ void X11Platform::run(EventSink& sink) {
       XNextEvent(display_, &event);
       dispatch(event, sink);
     }
-    if (sink.running() && XPending(display_) == 0) {
-      sink.idle();
-      XFlush(display_);
-    }
+    if (sink.running() && XPending(display_) == 0) sink.idle();
   }
 }
 
