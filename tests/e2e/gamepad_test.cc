@@ -204,6 +204,28 @@ TEST_F(GamepadTest, APressWhileAnotherWindowHasTheFocusDoesNothing) {
   EXPECT_TRUE(shows_lit(0, "focused-again"));
 }
 
+// A screen locker holds the keyboard: keys go to it, and pads must not work
+// the menu behind it either.
+TEST_F(GamepadTest, APressWhileAnotherClientHoldsTheKeyboardDoesNothing) {
+  FakeGameRecord::install(menu_dir_ / "ZolMain.exe");
+  input_.plug("event0", ScriptedDevice::xbox_pad());
+  ASSERT_NO_FATAL_FAILURE(start_menu());
+  ASSERT_TRUE(x_.wait_for_focus(window_));
+  ASSERT_TRUE(x_.grab_keyboard());
+  input_.send("event0", {pad_event(EV_ABS, ABS_HAT0X, 1), report()});  // held: a repeat would show
+  std::this_thread::sleep_for(700ms);
+  input_.send("event0", {pad_event(EV_ABS, ABS_HAT0X, 0), report()});
+  button("event0", BTN_SOUTH);
+  button("event0", BTN_EAST);
+  EXPECT_FALSE(x_.wait_exit(zol_, 0.3).has_value()) << "a pad closed the menu behind the grab";
+  EXPECT_TRUE(same_pixels(x_.grab_window(window_), background(), "grabbed"));
+  EXPECT_TRUE(record_.starts().empty());
+
+  x_.ungrab_keyboard();
+  hat_right("event0");
+  EXPECT_TRUE(shows_lit(0, "released"));
+}
+
 TEST_F(GamepadTest, TheFailureMessageIsDismissedByAPad) {
   input_.plug("event0", ScriptedDevice::xbox_pad());
   ASSERT_NO_FATAL_FAILURE(start_menu());  // no game beside it
