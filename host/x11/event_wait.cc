@@ -2,11 +2,35 @@
 // inside Xlib so that the game controllers share the wait: no thread and no
 // timer, so nothing runs while nothing happens.
 
-#include "host/x11/gamepads.h"
+#include <poll.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "host/linux/gamepads.h"
 #include "host/x11/keyboard.h"
 #include "host/x11/platform.h"
 
 namespace zol::x11 {
+namespace {
+
+// Until `connection` has something to read, or the pads make a step.
+std::vector<Navigation> wait_on(int connection, pads::Gamepads& pads) {
+  for (;;) {
+    std::vector<pollfd> fds{{connection, POLLIN, 0}};
+    pads.add_descriptors(fds);
+    if (poll(fds.data(), fds.size(), pads.timeout_ms(pads::Clock::now())) < 0) {
+      if (errno == EINTR) continue;
+      throw PlatformError(std::string("Warten auf Eingaben fehlgeschlagen: ") +
+                          std::strerror(errno));
+    }
+    std::vector<Navigation> steps = pads.take(fds.data() + 1, pads::Clock::now());
+    if (!steps.empty() || fds[0].revents) return steps;
+  }
+}
+
+}  // namespace
 
 std::vector<Navigation> wait_for_input(Display* display, const Keyboard& keyboard,
                                        pads::Gamepads& pads) {
@@ -14,7 +38,7 @@ std::vector<Navigation> wait_for_input(Display* display, const Keyboard& keyboar
   // nothing it leaves nothing behind. XFlush would not do: it may move
   // events from the socket into Xlib's queue, where poll() can't see them.
   if (XPending(display) > 0) return {};
-  std::vector<Navigation> steps = pads.wait(ConnectionNumber(display));
+  std::vector<Navigation> steps = wait_on(ConnectionNumber(display), pads);
   // The keyboard's focus, not the server's: during another client's grab
   // (a screen locker) the server still names our window.
   if (!steps.empty() && !keyboard.focused()) {
