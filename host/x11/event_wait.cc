@@ -33,15 +33,24 @@ std::vector<Navigation> wait_on(int connection, pads::Gamepads& pads) {
 }  // namespace
 
 std::vector<Navigation> wait_for_input(Display* display, const Keyboard& keyboard,
-                                       pads::Gamepads& pads) {
+                                       pads::Gamepads& pads,
+                                       const std::function<void(XEvent&)>& handle) {
   // The last Xlib call before poll(): it flushes and reads, and finding
   // nothing it leaves nothing behind. XFlush would not do: it may move
   // events from the socket into Xlib's queue, where poll() can't see them.
   if (XPending(display) > 0) return {};
   std::vector<Navigation> steps = wait_on(ConnectionNumber(display), pads);
+  if (steps.empty()) return steps;
+  // What the server sent with the press counts first, as it would for a
+  // key: a grab's FocusOut that came meanwhile wins.
+  while (XPending(display) > 0) {
+    XEvent event;
+    XNextEvent(display, &event);
+    handle(event);
+  }
   // The keyboard's focus, not the server's: during another client's grab
   // (a screen locker) the server still names our window.
-  if (!steps.empty() && !keyboard.focused()) {
+  if (!keyboard.focused()) {
     pads.cancel_repeats();
     steps.clear();
   }

@@ -196,23 +196,27 @@ void run_failure_dialog(Display* display, Window owner, int dpi, const std::stri
       return;
     }
   }
-  for (;;) {
-    if (XPending(display) == 0) {
-      for (Navigation step : wait_for_input(display, dialog->keyboard(), pads))
-        if (step == Navigation::Activate || step == Navigation::Back) return;
-      continue;
-    }
-    XEvent e;
-    XNextEvent(display, &e);
+  bool dismissed = false;
+  const auto handle = [&](XEvent& e) {
     if (owner && e.xany.window == owner) {
       // The menu stays painted and takes no pointer events meanwhile.
       if (e.type == Expose)
         repaint_owner({e.xexpose.x, e.xexpose.y, e.xexpose.width, e.xexpose.height});
-      continue;
+      return;
     }
     // A key map names no window: it follows the dialog's own FocusIn.
     const bool ours = e.xany.window == dialog->window() || e.type == KeymapNotify;
-    if (ours && dialog->handle(e)) return;
+    if (ours && !dismissed) dismissed = dialog->handle(e);
+  };
+  while (!dismissed) {
+    if (XPending(display) == 0) {
+      for (Navigation step : wait_for_input(display, dialog->keyboard(), pads, handle))
+        if (step == Navigation::Activate || step == Navigation::Back) dismissed = true;
+      continue;
+    }
+    XEvent e;
+    XNextEvent(display, &e);
+    handle(e);
   }
 }
 

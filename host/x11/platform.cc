@@ -246,7 +246,8 @@ void X11Platform::run(EventSink& sink) {
   if (!display_) return;
   while (sink.running()) {
     if (XPending(display_) == 0) {
-      for (Navigation step : x11::wait_for_input(display_, keyboard_, gamepads()))
+      const auto handle = [&](XEvent& event) { dispatch(event, sink); };
+      for (Navigation step : x11::wait_for_input(display_, keyboard_, gamepads(), handle))
         if (sink.running()) sink.navigate(step);
     } else {
       XEvent event;

@@ -60,11 +60,13 @@ void set_fixed_size(Display* display, Window window, DeviceRect where);
 void set_identity(Display* display, Window window, DeviceRect where, const std::string& title);
 
 // Waits until Xlib has events queued or the connection has something to
-// read, or the pads make a step; the steps, while `keyboard` has the focus:
-// a pad acts exactly when a key would. Without it they are dropped, and held
-// directions stop repeating.
+// read, or the pads make a step. With steps, the events the server sent
+// meanwhile go to `handle` first; then the steps, while `keyboard` has the
+// focus: a pad acts exactly when a key would. Without it they are dropped,
+// and held directions stop repeating.
 std::vector<Navigation> wait_for_input(Display* display, const Keyboard& keyboard,
-                                       pads::Gamepads& pads);
+                                       pads::Gamepads& pads,
+                                       const std::function<void(XEvent&)>& handle);
 
 // Shows the modal failure message, drawn at `dpi` (a scale step), and
 // returns when it is dismissed. While it is up, events of `owner` (0 when

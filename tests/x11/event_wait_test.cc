@@ -52,7 +52,7 @@ TEST(EventWaitTest, ReturnsAtOnceWhenXlibAlreadyHoldsAnEvent) {
     poke(other, window);
     XCloseDisplay(other);
   });
-  const std::vector<Navigation> steps = wait_for_input(d, Keyboard{}, pads);
+  const std::vector<Navigation> steps = wait_for_input(d, Keyboard{}, pads, [](XEvent&) {});
   returned.set_value();
   waker.join();
   EXPECT_FALSE(woken) << "it slept with an event in Xlib's queue";
