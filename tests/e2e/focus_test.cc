@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -35,7 +36,12 @@ class FocusTest : public ::testing::Test {
   explicit FocusTest(bool window_manager = true) : x_(1024, 768, window_manager) {}
   // The menu, stopped with its window mapped.
   void start_stopped_menu() {
-    zol_ = x_.start(zol_binary(), {}, "", "", {"LD_PRELOAD=" ZOL_X_STOP_AFTER_MAP});
+    // A sanitizer's runtime would insist on coming first.
+    const char* options = std::getenv("ASAN_OPTIONS");
+    zol_ = x_.start(zol_binary(), {}, "", "",
+                    {"LD_PRELOAD=" ZOL_X_STOP_AFTER_MAP,
+                     std::string("ASAN_OPTIONS=") + (options ? options : "") +
+                         ":verify_asan_link_order=0"});
     window_ = x_.wait_for_window("Orvenna");
     ASSERT_NE(window_, 0u);
     for (int i = 0; i < 500 && !stopped(zol_); ++i) std::this_thread::sleep_for(10ms);
