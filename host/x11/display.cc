@@ -73,7 +73,8 @@ Display* open_display() {
   if (!display) return nullptr;
   fcntl(ConnectionNumber(display), F_SETFD, FD_CLOEXEC);
   // A held key then repeats as presses alone: the keyboard tells repeats
-  // from fresh presses (keyboard.h). A server without it repeats as before.
+  // from fresh presses (keyboard.h). A server without it sends release and
+  // press pairs, which the keyboard tells apart too.
   XkbSetDetectableAutoRepeat(display, True, nullptr);
   return display;
 }

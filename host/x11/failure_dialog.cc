@@ -82,8 +82,8 @@ Dialog::Dialog(Display* d, Window owner, int dpi, const std::string& text)
   XSetWindowAttributes attrs{};
   attrs.background_pixel = painter_->pixel(kFace);
   attrs.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | FocusChangeMask |
-                     KeymapStateMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | LeaveWindowMask |
-                     StructureNotifyMask;
+                     KeymapStateMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
+                     LeaveWindowMask | StructureNotifyMask;
   XChangeWindowAttributes(d, window_, CWBackPixel | CWEventMask, &attrs);
   XMoveResizeWindow(d, window_, where.x, where.y, w, h);
   set_properties(owner, where);

@@ -19,8 +19,9 @@ std::optional<Navigation> navigation_for(KeySym sym, unsigned state);
 
 class Keyboard {
  public:
-  // With detectable autorepeat on (open_display asks for it) a held key
-  // repeats as presses alone: a press of a key already down is a repeat.
+  // A held key repeats as presses alone (open_display asks for detectable
+  // autorepeat; where the server lacks it, the release of each pair is
+  // dropped, see repeats()): a press of a key already down is a repeat.
   // Moving repeats, as any list does; acting and closing take a fresh press,
   // so a held Return never acts twice or reaches the next window.
   std::optional<Navigation> press(unsigned keycode, KeySym sym, unsigned state);
