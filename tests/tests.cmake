@@ -15,6 +15,7 @@ set(unit_tests
   tests/form_scale_test.cc
   tests/navigation_test.cc
   tests/direction_repeat_test.cc
+  tests/pad_rule_test.cc
   tests/scale_test.cc
   tests/resample_test.cc
   tests/image_test.cc

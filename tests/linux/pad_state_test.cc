@@ -121,6 +121,42 @@ TEST(PadStateTest, ControlsMakeTheirSteps) {
   }
 }
 
+// The dead zone and the let-go margin are shares of the stick's half range,
+// so a stick of few positions once had none: pushed, it never let go.
+TEST(PadStateTest, AStickOfAnyRangeStepsOncePerPushAndRestsAtItsCentre) {
+  struct Case {
+    AxisRange range;
+    int rest, left, right;
+    std::vector<N> steps;
+  };
+  const Case cases[] = {
+      {{-1, 1}, 0, -1, 1, {N::Next, N::Previous}},
+      {{0, 2}, 1, 0, 2, {N::Next, N::Previous}},
+      {{-2, 2}, 0, -2, 2, {N::Next, N::Previous}},
+      {{-2, 2}, 0, -1, 1, {N::Next, N::Previous}},
+      {{0, 4}, 2, 0, 4, {N::Next, N::Previous}},
+      {{0, 3}, 1, 0, 3, {N::Next, N::Previous}},
+      // Two positions have no centre: neither can be told from rest.
+      {{0, 1}, 0, 0, 1, {}},
+      {{0, 1}, 1, 0, 1, {}},
+  };
+  for (const Case& c : cases) {
+    PadState pad(kNone, c.range);
+    const Clock::time_point t0;
+    std::vector<N> steps = feed(pad, {stick(c.rest), kReport}, t0);
+    const auto push = [&](int value, std::chrono::milliseconds at) {
+      for (N step : feed(pad, {stick(value), kReport}, t0 + at)) steps.push_back(step);
+      for (N step : feed(pad, {stick(c.rest), kReport}, t0 + at + 50ms)) steps.push_back(step);
+      pad.repeat(t0 + at + 2s, steps);
+    };
+    push(c.right, 100ms);
+    push(c.left, 3s);
+    const std::string range = std::to_string(c.range.min) + ".." + std::to_string(c.range.max);
+    EXPECT_EQ(steps, c.steps) << range << " pushed to " << c.left << " and " << c.right;
+    EXPECT_FALSE(pad.next_repeat()) << range;
+  }
+}
+
 TEST(PadStateTest, AfterALossTheFragmentIsDroppedAndTheDeviceAskedInstead) {
   PadState pad(kHat, kStick);
   std::vector<N> steps;
