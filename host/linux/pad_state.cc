@@ -43,6 +43,11 @@ Controls PadState::at_rest() const {
   return c;
 }
 
+void PadState::start_from(const Controls& held) {
+  reported_ = applied_ = held;
+  rule_.start_from(report_of(held));
+}
+
 PadReport PadState::report_of(const Controls& c) const {
   PadReport r;
   r.dpad = sign(normalised(hat_, c.hat));

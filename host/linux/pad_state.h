@@ -46,6 +46,8 @@ class PadState {
 
   // What a device with these reports is when nothing is pressed.
   Controls at_rest() const;
+  // What the device holds when first seen: none of it steps until let go.
+  void start_from(const Controls& held);
 
   // One event as read. Steps are made when a report completes. True when
   // events were dropped and the report that followed has come: the caller

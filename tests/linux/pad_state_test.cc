@@ -157,6 +157,29 @@ TEST(PadStateTest, AStickOfAnyRangeStepsOncePerPushAndRestsAtItsCentre) {
   }
 }
 
+// The kernel sends nothing for what a pad already holds when it is opened.
+TEST(PadStateTest, WhatIsHeldWhenFirstSeenDoesNothingUntilLetGo) {
+  struct Case {
+    const char* what;
+    Controls held;
+    std::vector<input_event> events;
+    std::vector<N> steps;
+  };
+  const Case cases[] = {
+      {"the stick, trembling", {.stick = 30000}, {stick(29000), kReport, stick(30000), kReport}, {}},
+      {"the stick, let go, pushed", {.stick = 30000},
+       {stick(0), kReport, stick(30000), kReport}, {N::Next}},
+      {"the hat, then the other way", {.hat = 1}, {hat(-1), kReport}, {N::Previous}},
+  };
+  for (const Case& c : cases) {
+    PadState pad(kHat, kStick);
+    pad.start_from(c.held);
+    std::vector<N> steps;
+    for (const input_event& e : c.events) pad.feed(e, Clock::time_point(), steps);
+    EXPECT_EQ(steps, c.steps) << c.what;
+  }
+}
+
 TEST(PadStateTest, AfterALossTheFragmentIsDroppedAndTheDeviceAskedInstead) {
   PadState pad(kHat, kStick);
   std::vector<N> steps;
