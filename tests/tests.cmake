@@ -22,7 +22,9 @@ set(unit_tests
   tools/art_check/checks.cc
   tests/hover_test.cc
   tests/actions_test.cc
-  tests/failure_test.cc)
+  tests/failure_test.cc
+  tests/words_test.cc
+  tests/accessibility_test.cc)
 if(WIN32)
   set(platform_tests "")
 else()
