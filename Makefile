@@ -64,7 +64,7 @@ bench-windows:
 WIN_BUILD ?= build-win
 WIN_HOST ?= build-winhost
 WINE_ENV = env -u DISPLAY WINEPREFIX=$(CURDIR)/$(WIN_BUILD)/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-MAKE_WINE_PREFIX = [ -f $(WIN_BUILD)/wine/system.reg ] || { echo "Making the wine prefix $(WIN_BUILD)/wine"; \
+MAKE_WINE_PREFIX = [ -f $(WIN_BUILD)/wine/system.reg ] || { echo "Making the wine prefix $(WIN_BUILD)/wine"; mkdir -p $(WIN_BUILD); \
 	  $(WINE_ENV) wineboot -i >/dev/null 2>&1; }
 WIN_CONFIGURE = cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=tools/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 
