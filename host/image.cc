@@ -1,5 +1,7 @@
 #include "host/image.h"
 
+#include <bit>
+#include <cstring>
 #include <string>
 
 namespace zol {
@@ -32,6 +34,8 @@ class Reader {
 };
 
 constexpr uint32_t kBiRgb = 0;
+
+uint32_t le32(uint32_t v) { return std::endian::native == std::endian::little ? v : __builtin_bswap32(v); }
 
 // BITMAPINFOHEADER, or the V4/V5 headers that begin with it.
 bool known_info_size(uint32_t size) { return size == 40 || size == 108 || size == 124; }
@@ -74,7 +78,15 @@ BmpView::BmpView(std::span<const uint8_t> bytes, std::string_view file, int want
 void BmpView::read_row(int x, int y, int count, uint32_t* out) const {
   const int row = top_down_ ? y : height_ - 1 - y;
   const uint8_t* in = pixels_ + stride_ * static_cast<size_t>(row) + 3 * static_cast<size_t>(x);
-  for (int i = 0; i < count; ++i, in += 3) out[i] = uint32_t{in[2]} << 16 | in[1] << 8 | in[0];
+  // Four bytes at a time, the fourth the next pixel's; the last pixel of
+  // the stretch byte by byte, as nothing may follow it.
+  int i = 0;
+  for (; i + 1 < count; ++i, in += 3) {
+    uint32_t bgrx;
+    std::memcpy(&bgrx, in, 4);
+    out[i] = le32(bgrx) & 0xFFFFFF;
+  }
+  if (i < count) out[i] = uint32_t{in[2]} << 16 | in[1] << 8 | in[0];
 }
 
 Image decode_bmp(std::span<const uint8_t> bytes, std::string_view file, int want_width,

@@ -35,24 +35,26 @@ Scene built_in_scene() {
 }
 
 void lay_background(const Scene& scene, int dpi, Framebuffer& frame) {
+  // Row by row into the frame, never zeroed first: at the window's size that costs.
+  frame.pixels.clear();
+  frame.pixels.reserve(static_cast<size_t>(frame.width) * frame.height);
+  auto append = [&](const uint32_t* row) {
+    frame.pixels.insert(frame.pixels.end(), row, row + frame.width);
+  };
   const bool exact_2x = dpi == kTwiceDpi && scene.has_2x();
   if (dpi == kBaseDpi || exact_2x) {
-    // Row by row, never zeroed first: at the window's size that costs.
     const BmpView& art = exact_2x ? scene.twice : scene.once;
     std::vector<uint32_t> line(static_cast<size_t>(frame.width));
-    frame.pixels.clear();
-    frame.pixels.reserve(line.size() * frame.height);
     for (int y = 0; y < frame.height; ++y) {
       art.read_row(0, y, frame.width, line.data());
-      frame.pixels.insert(frame.pixels.end(), line.begin(), line.end());
+      append(line.data());
     }
     return;
   }
   const BmpView& source = scene.has_2x() ? scene.twice : scene.once;
-  frame.pixels = area_average(
-      [&](int x, int y, int n, uint32_t* out) { source.read_row(x, y, n, out); },
-      {source.width(), source.height()}, {frame.width, frame.height},
-      {0, 0, frame.width, frame.height}).pixels;
+  area_average([&](int x, int y, int n, uint32_t* out) { source.read_row(x, y, n, out); },
+               {source.width(), source.height()}, {frame.width, frame.height},
+               {0, 0, frame.width, frame.height}, append);
 }
 
 Image lit_picture(const Scene& scene, const BmpView& lit, const BmpView& lit_2x, TwipsRect at,
