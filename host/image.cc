@@ -68,6 +68,7 @@ BmpView::BmpView(std::span<const uint8_t> bytes, std::string_view file, int want
   const size_t stride = row_stride(want_width, 24);
   if (offset > bytes.size() || stride * static_cast<size_t>(want_height) > bytes.size() - offset)
     r.fail("pixel data is truncated");
+  bytes_ = bytes;
   pixels_ = bytes.data() + offset;
   stride_ = stride;
   width_ = want_width;
@@ -87,6 +88,12 @@ void BmpView::read_row(int x, int y, int count, uint32_t* out) const {
     out[i] = le32(bgrx) & 0xFFFFFF;
   }
   if (i < count) out[i] = uint32_t{in[2]} << 16 | in[1] << 8 | in[0];
+}
+
+std::span<const uint8_t> BmpView::rows(int y0, int y1) const {
+  if (y1 <= y0) return {};
+  const int first = top_down_ ? y0 : height_ - y1;  // the lowest in the file
+  return {pixels_ + stride_ * static_cast<size_t>(first), stride_ * static_cast<size_t>(y1 - y0)};
 }
 
 Image decode_bmp(std::span<const uint8_t> bytes, std::string_view file, int want_width,
