@@ -41,6 +41,7 @@ ZolForm::ZolForm(Platform& platform, std::span<const ControlSpec> layout,
     slot = row.procedure;
   }
   find_entries();
+  describe_entries();
   release_art();
 }
 
@@ -52,6 +53,7 @@ void ZolForm::show() {
   window_created_ = true;
   present_whole();
   platform_.show_window();
+  platform_.describe(accessible_);
 }
 
 // Geometry and pictures at `dpi`, made once: the pictures from the set
@@ -62,6 +64,7 @@ void ZolForm::build(int dpi) {
   frame_.width = size.w;
   frame_.height = size.h;
   for (ImageControl& c : controls_) c.rect = to_device(c.twips, dpi);
+  for (size_t i = 0; i < entries_.size(); ++i) accessible_.set_rect(i, controls_[entries_[i]].rect);
   lay_background();
   for (ImageControl& c : controls_) make_picture(c);
   release_art();
@@ -197,6 +200,10 @@ void ZolForm::pointer(const PointerEvent& event) {
 void ZolForm::close_requested() { unload(); }
 
 void ZolForm::idle() {
+  if (!loaded_) return;
+  // A screen reader's press, made while the platform was busy with it.
+  if (const std::optional<size_t> entry = accessible_.take_press())
+    controls_[entries_[*entry]].on_click(*this);
   if (!loaded_ || dirty_.empty()) return;
   for (const DeviceRect& area : dirty_) compose(area);
   platform_.present(frame_, dirty_);

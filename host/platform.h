@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/accessibility.h"
 #include "host/image.h"
 #include "host/units.h"
 
@@ -116,6 +117,11 @@ class Platform {
   // positions are device pixels of the client area, never scaled.
   virtual void run(EventSink& sink) = 0;
   virtual void destroy_window() = 0;
+
+  // The menu as a screen reader sees it, handed over once the first frame
+  // is on its way; it outlives the window. A platform with a screen reader
+  // adapter serves it from then on, and starts nothing before one asks.
+  virtual void describe(AccessibleMenu& menu) { (void)menu; }
 
   // A modal message naming a failure; returns when it is dismissed. The
   // window stays on the screen behind it, painted, taking no pointer events.

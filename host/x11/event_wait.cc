@@ -2,7 +2,13 @@
 // inside Xlib so that the game controllers share the wait: no thread and no
 // timer, so nothing runs while nothing happens.
 
-#include "host/x11/gamepads.h"
+#include <poll.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "host/linux/gamepads.h"
 #include "host/x11/platform.h"
 
 namespace zol::x11 {
@@ -25,6 +31,21 @@ bool has_focus(Display* display, Window window) {
          child == window;
 }
 
+// Until `connection` has something to read, or the pads make a step.
+std::vector<Navigation> wait_on(int connection, pads::Gamepads& pads) {
+  for (;;) {
+    std::vector<pollfd> fds{{connection, POLLIN, 0}};
+    pads.add_descriptors(fds);
+    if (poll(fds.data(), fds.size(), pads.timeout_ms(pads::Clock::now())) < 0) {
+      if (errno == EINTR) continue;
+      throw PlatformError(std::string("Warten auf Eingaben fehlgeschlagen: ") +
+                          std::strerror(errno));
+    }
+    std::vector<Navigation> steps = pads.take(fds.data() + 1, pads::Clock::now());
+    if (!steps.empty() || fds[0].revents) return steps;
+  }
+}
+
 }  // namespace
 
 std::vector<Navigation> wait_for_input(Display* display, Window window, pads::Gamepads& pads) {
@@ -32,7 +53,7 @@ std::vector<Navigation> wait_for_input(Display* display, Window window, pads::Ga
   // nothing it leaves nothing behind. XFlush would not do: it may move
   // events from the socket into Xlib's queue, where poll() can't see them.
   if (XPending(display) > 0) return {};
-  std::vector<Navigation> steps = pads.wait(ConnectionNumber(display));
+  std::vector<Navigation> steps = wait_on(ConnectionNumber(display), pads);
   if (!steps.empty() && (!window || !has_focus(display, window))) {
     pads.cancel_repeats();
     steps.clear();
