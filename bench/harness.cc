@@ -7,8 +7,9 @@
 // It reports figures; it asserts no timing. It fails only when a program
 // does not show what it must (wrong pixels, no window, an early exit).
 //
-// Usage: zol_bench [--rounds N] [--dpi D]... [results.md]
-// (--dpi: only these DPIs, to try a change quickly)
+// Usage: zol_bench [--rounds N] [--dpi D]... [--compare NAME=PATH]... [results.md]
+// (--dpi: only these DPIs, to try a change quickly; --compare: other builds
+// of zol in the same rounds, their first frame, faults and memory only)
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -158,6 +159,7 @@ struct Program {
   std::vector<std::string> env;
   bool told_dpi;  // takes the DPI as its argument; zol reads Xft.dpi
   bool keys;      // works from the keyboard
+  bool compared = false;  // another build of zol: its start only
 };
 
 struct Figures {
@@ -245,6 +247,11 @@ void run_once(const Server& server, const Scene& scene, const Program& program, 
   Display* d = server.display;
   const pid_t pid =
       launch(server, scene, program, dpi, logs, f.first_frame_ms, f.first_frame_faults);
+  if (program.compared) {
+    f.peak_rss_mib.push_back(static_cast<double>(peak_rss_kib(pid)) / 1024);
+    stop(pid);
+    return;
+  }
 
   if (dpi == zol::kBaseDpi) measure_idle_and_moves(server, scene, pid, f);
   measure_hover(d, scene, program, f);
@@ -408,8 +415,10 @@ const std::vector<Row>& rows() {
   return all;
 }
 
-// One table: the figures of zol, the floor and the peer at one DPI.
-std::string table_of(int dpi, const std::vector<Figures>& figures, const std::vector<long>& sizes,
+// One table: the figures of zol, the floor and the peer at one DPI, and
+// of the builds compared.
+std::string table_of(int dpi, const std::vector<Program>& programs,
+                     const std::vector<Figures>& figures, const std::vector<long>& sizes,
                      const Stat& pictures) {
   const DeviceRect w = window_at(dpi);
   std::ostringstream table;
@@ -429,6 +438,15 @@ std::string table_of(int dpi, const std::vector<Figures>& figures, const std::ve
           << " | "
           << (row.met ? row.target + (row.met(z, f, p) ? " ✔" : " ✘ missed") : "") << " |\n";
   }
+  for (size_t i = 3; i < programs.size(); ++i)
+    for (auto [figure, samples, decimals] :
+         {std::tuple{"first frame, ms", &Figures::first_frame_ms, 1},
+          {"minor page faults to first frame", &Figures::first_frame_faults, 0},
+          {"peak RSS, MiB", &Figures::peak_rss_mib, 2}}) {
+      const Stat c = stat_of(figures[i].*samples), f = stat_of(figures[1].*samples);
+      table << "| " << figure << ", " << programs[i].name << " | " << cell(c, decimals)
+            << " | | | " << ratio(c.median, f.median) << " | | |\n";
+    }
   table << "| zol's core: load to first frame composed, CPU ms | " << cell(pictures, 2)
         << " | | | | | |\n";
   if (dpi == zol::kBaseDpi)
@@ -494,12 +512,15 @@ int main(int argc, char** argv) {
   int rounds = 15;
   std::string results;
   std::vector<int> dpis;
+  std::vector<std::string> compared;
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "--rounds" && i + 1 < argc)
       rounds = std::max(1, std::atoi(argv[++i]));
     else if (arg == "--dpi" && i + 1 < argc)
       dpis.push_back(std::atoi(argv[++i]));
+    else if (arg == "--compare" && i + 1 < argc && std::strchr(argv[i + 1], '='))
+      compared.push_back(argv[++i]);
     else
       results = arg;
   }
@@ -512,11 +533,13 @@ int main(int argc, char** argv) {
     std::perror("mkdtemp");
     return 1;
   }
-  const std::vector<Program> programs = {
+  std::vector<Program> programs = {
       {"zol", ZOL_BINARY, {}, false, true},
       {"floor", FLOOR_BINARY, {}, true, false},
       {"peer", PEER_BINARY, {"SDL_VIDEODRIVER=x11"}, true, false},
   };
+  for (const std::string& c : compared)
+    programs.push_back({c.substr(0, c.find('=')), c.substr(c.find('=') + 1), {}, false, false, true});
   std::vector<long> sizes;
   Server server;
   const std::string load_before = loadavg();
@@ -537,7 +560,8 @@ int main(int argc, char** argv) {
         for (size_t i = 0; i < programs.size(); ++i) {
           const size_t k = (i + static_cast<size_t>(r)) % programs.size();  // each goes first in turn
           std::cerr << " " << programs[k].name << std::flush;
-          run_once(server, k == 0 ? zol_scene : cut_scene, programs[k], dpi, logs, figures[k]);
+          const bool zols = k == 0 || programs[k].compared;
+          run_once(server, zols ? zol_scene : cut_scene, programs[k], dpi, logs, figures[k]);
         }
         if (dpi == zol::kBaseDpi) {
           std::cerr << " zol-pad" << std::flush;
@@ -546,7 +570,7 @@ int main(int argc, char** argv) {
         pictures.push_back(picture_ms(dpi, screen));
         std::cerr << "\n";
       }
-      tables += table_of(dpi, figures, sizes, stat_of(pictures)) + "\n";
+      tables += table_of(dpi, programs, figures, sizes, stat_of(pictures)) + "\n";
     }
   } catch (const std::exception& e) {
     std::cerr << "\nzol_bench: " << e.what() << "\n";
