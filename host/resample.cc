@@ -35,8 +35,10 @@ struct Axis {
     const int common = std::gcd(source, device);
     const int64_t s = source / common, d = device / common;
     total = static_cast<uint32_t>(s);
-    // Most source pixels a device pixel covers: ceil(S / D), one more when unaligned.
-    taps = static_cast<int>((s + d - 1) / d + 1);
+    // The most source pixels a device pixel of the part covers; the
+    // pattern repeats every d device pixels.
+    for (int64_t p = part_begin; p < std::min<int64_t>(part_begin + d, part_end); ++p)
+      taps = std::max(taps, static_cast<int>(((p + 1) * s + d - 1) / d - p * s / d));
     for (int p = part_begin; p < part_end; ++p) {
       const int64_t lo = p * s, hi = (p + 1) * s;
       const int i0 = static_cast<int>(lo / d), i1 = static_cast<int>((hi + d - 1) / d);
