@@ -4,6 +4,7 @@
 
 #include "host/x11/gamepads.h"
 #include "host/x11/platform.h"
+#include "host/x11/screen_reader.h"
 
 namespace zol::x11 {
 namespace {
@@ -27,12 +28,19 @@ bool has_focus(Display* display, Window window) {
 
 }  // namespace
 
-std::vector<Navigation> wait_for_input(Display* display, Window window, pads::Gamepads& pads) {
+std::vector<Navigation> wait_for_input(Display* display, Window window, pads::Gamepads& pads,
+                                       ScreenReader* reader) {
+  // libdbus reads ahead as Xlib does: what it holds is dispatched first,
+  // and answering may ask the X server, so Xlib's queue is checked after.
+  if (reader) reader->drain();
   // The last Xlib call before poll(): it flushes and reads, and finding
   // nothing it leaves nothing behind. XFlush would not do: it may move
   // events from the socket into Xlib's queue, where poll() can't see them.
   if (XPending(display) > 0) return {};
-  std::vector<Navigation> steps = pads.wait(ConnectionNumber(display));
+  std::vector<pollfd> bus;
+  if (reader) reader->add_descriptors(bus);
+  std::vector<Navigation> steps = pads.wait(ConnectionNumber(display), bus);
+  if (reader) reader->handle(bus);
   if (!steps.empty() && (!window || !has_focus(display, window))) {
     pads.cancel_repeats();
     steps.clear();

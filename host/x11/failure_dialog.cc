@@ -14,6 +14,7 @@
 #include "host/x11/keyboard.h"
 #include "host/x11/painter.h"
 #include "host/x11/platform.h"
+#include "host/x11/screen_reader.h"
 #include "host/x11/text_layout.h"
 
 namespace zol::x11 {
@@ -180,7 +181,7 @@ bool Dialog::handle(const XEvent& e) {
 
 void run_failure_dialog(Display* display, Window owner, int dpi, const std::string& text,
                         const std::function<void(DeviceRect)>& repaint_owner,
-                        pads::Gamepads& pads) {
+                        pads::Gamepads& pads, ScreenReader* reader) {
   std::optional<Dialog> dialog;
   {
     ErrorTrap trap;
@@ -195,8 +196,9 @@ void run_failure_dialog(Display* display, Window owner, int dpi, const std::stri
   }
   for (;;) {
     if (XPending(display) == 0) {
-      for (Navigation step : wait_for_input(display, dialog->window(), pads))
+      for (Navigation step : wait_for_input(display, dialog->window(), pads, reader))
         if (step == Navigation::Activate || step == Navigation::Back) return;
+      if (reader && reader->alert_dismissed()) return;
       continue;
     }
     XEvent e;

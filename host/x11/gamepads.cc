@@ -153,17 +153,23 @@ int Gamepads::timeout_ms(Clock::time_point now) const {
   return static_cast<int>(wait.count());
 }
 
-std::vector<Navigation> Gamepads::wait(int connection) {
+std::vector<Navigation> Gamepads::wait(int connection, std::span<pollfd> others) {
   std::vector<Navigation> steps;
   for (;;) {
     std::vector<pollfd> fds{{connection, POLLIN, 0}, {watch_, POLLIN, 0}};
     for (const Pad& pad : pads_) fds.push_back({pad.fd, POLLIN, 0});
+    fds.insert(fds.end(), others.begin(), others.end());
     if (poll(fds.data(), fds.size(), timeout_ms(Clock::now())) < 0) {
       if (errno == EINTR) continue;
       throw PlatformError(std::string("Warten auf Eingaben fehlgeschlagen: ") +
                           std::strerror(errno));
     }
     const Clock::time_point now = Clock::now();
+    bool other = false;
+    for (size_t i = 0; i < others.size(); ++i) {
+      others[i].revents = fds[fds.size() - others.size() + i].revents;
+      other = other || others[i].revents;
+    }
     std::vector<Pad> kept;
     for (size_t i = 0; i < pads_.size(); ++i) {
       Pad& pad = pads_[i];
@@ -177,7 +183,7 @@ std::vector<Navigation> Gamepads::wait(int connection) {
     pads_ = std::move(kept);
     if (fds[1].revents) take_changes();
     for (Pad& pad : pads_) pad.state.repeat(now, steps);
-    if (!steps.empty() || fds[0].revents) return steps;
+    if (!steps.empty() || fds[0].revents || other) return steps;
   }
 }
 

@@ -5,6 +5,9 @@
 // the window system's connection: no thread, and no timeout unless a held
 // direction is due to repeat.
 
+#include <poll.h>
+
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,9 +26,10 @@ class Gamepads {
   Gamepads(const Gamepads&) = delete;
   Gamepads& operator=(const Gamepads&) = delete;
 
-  // Waits until `connection` has something to read, or the pads make a
-  // step; the steps, in order. Throws PlatformError if the wait itself fails.
-  std::vector<Navigation> wait(int connection);
+  // Waits until `connection` or one of `others` has something, or the pads
+  // make a step; the steps, in order, and each of `others`' revents set.
+  // Throws PlatformError if the wait itself fails.
+  std::vector<Navigation> wait(int connection, std::span<pollfd> others = {});
   // Held directions stop repeating until they are let go.
   void cancel_repeats();
 
