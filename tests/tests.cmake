@@ -29,7 +29,7 @@ if(WIN32)
 else()
   set(platform_tests tests/posix/spawn_test.cc tests/x11/platform_test.cc tests/x11/pixel_format_test.cc
     tests/x11/text_layout_test.cc tests/x11/core_font_test.cc tests/x11/keyboard_test.cc
-    tests/rooms_test.cc tests/x11/pad_state_test.cc tests/x11/steam_filter_test.cc
+    tests/rooms_test.cc tests/linux/pad_state_test.cc tests/linux/steam_filter_test.cc
     tests/x11/event_wait_test.cc)
 endif()
 

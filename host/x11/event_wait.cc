@@ -2,7 +2,14 @@
 // inside Xlib so that the game controllers share the wait: no thread and no
 // timer, so nothing runs while nothing happens.
 
-#include "host/x11/gamepads.h"
+#include <poll.h>
+
+#include <cerrno>
+#include <cstring>
+#include <span>
+#include <string>
+
+#include "host/linux/gamepads.h"
 #include "host/x11/platform.h"
 #include "host/x11/screen_reader.h"
 
@@ -26,6 +33,30 @@ bool has_focus(Display* display, Window window) {
          child == window;
 }
 
+// Until `connection` has something to read, or the pads make a step, or a
+// screen reader's bus had something to serve.
+std::vector<Navigation> wait_on(int connection, pads::Gamepads& pads, ScreenReader* reader) {
+  for (;;) {
+    std::vector<pollfd> fds{{connection, POLLIN, 0}};
+    pads.add_descriptors(fds);
+    const size_t bus = fds.size();
+    if (reader) reader->add_descriptors(fds);
+    if (poll(fds.data(), fds.size(), pads.timeout_ms(pads::Clock::now())) < 0) {
+      if (errno == EINTR) continue;
+      throw PlatformError(std::string("Warten auf Eingaben fehlgeschlagen: ") +
+                          std::strerror(errno));
+    }
+    std::vector<Navigation> steps = pads.take(fds.data() + 1, pads::Clock::now());
+    bool served = false;
+    if (reader) {
+      const std::span<const pollfd> mine(fds.data() + bus, fds.size() - bus);
+      for (const pollfd& p : mine) served = served || p.revents;
+      reader->handle(mine);
+    }
+    if (!steps.empty() || fds[0].revents || served) return steps;
+  }
+}
+
 }  // namespace
 
 std::vector<Navigation> wait_for_input(Display* display, Window window, pads::Gamepads& pads,
@@ -37,10 +68,7 @@ std::vector<Navigation> wait_for_input(Display* display, Window window, pads::Ga
   // nothing it leaves nothing behind. XFlush would not do: it may move
   // events from the socket into Xlib's queue, where poll() can't see them.
   if (XPending(display) > 0) return {};
-  std::vector<pollfd> bus;
-  if (reader) reader->add_descriptors(bus);
-  std::vector<Navigation> steps = pads.wait(ConnectionNumber(display), bus);
-  if (reader) reader->handle(bus);
+  std::vector<Navigation> steps = wait_on(ConnectionNumber(display), pads, reader);
   if (!steps.empty() && (!window || !has_focus(display, window))) {
     pads.cancel_repeats();
     steps.clear();

@@ -14,7 +14,7 @@
 #include "host/posix/process.h"
 #include "host/posix/spawn.h"
 #include "host/scale.h"
-#include "host/x11/gamepads.h"
+#include "host/linux/gamepads.h"
 #include "host/x11/keyboard.h"
 #include "host/x11/presenter.h"
 #include "host/x11/screen_reader.h"

@@ -9,7 +9,7 @@
 #include <future>
 #include <thread>
 
-#include "host/x11/gamepads.h"
+#include "host/linux/gamepads.h"
 #include "host/x11/platform.h"
 #include "tests/e2e/x_session.h"
 

@@ -1,8 +1,7 @@
-#include "host/x11/gamepads.h"
+#include "host/linux/gamepads.h"
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -153,38 +152,27 @@ int Gamepads::timeout_ms(Clock::time_point now) const {
   return static_cast<int>(wait.count());
 }
 
-std::vector<Navigation> Gamepads::wait(int connection, std::span<pollfd> others) {
+void Gamepads::add_descriptors(std::vector<pollfd>& fds) const {
+  fds.push_back({watch_, POLLIN, 0});
+  for (const Pad& pad : pads_) fds.push_back({pad.fd, POLLIN, 0});
+}
+
+std::vector<Navigation> Gamepads::take(const pollfd* fds, Clock::time_point now) {
   std::vector<Navigation> steps;
-  for (;;) {
-    std::vector<pollfd> fds{{connection, POLLIN, 0}, {watch_, POLLIN, 0}};
-    for (const Pad& pad : pads_) fds.push_back({pad.fd, POLLIN, 0});
-    fds.insert(fds.end(), others.begin(), others.end());
-    if (poll(fds.data(), fds.size(), timeout_ms(Clock::now())) < 0) {
-      if (errno == EINTR) continue;
-      throw PlatformError(std::string("Warten auf Eingaben fehlgeschlagen: ") +
-                          std::strerror(errno));
-    }
-    const Clock::time_point now = Clock::now();
-    bool other = false;
-    for (size_t i = 0; i < others.size(); ++i) {
-      others[i].revents = fds[fds.size() - others.size() + i].revents;
-      other = other || others[i].revents;
-    }
-    std::vector<Pad> kept;
-    for (size_t i = 0; i < pads_.size(); ++i) {
-      Pad& pad = pads_[i];
-      const short revents = fds[i + 2].revents;
-      const bool hung_up = revents & (POLLHUP | POLLERR | POLLNVAL);
-      if (!revents || (read_pad(pad, now, steps) && !hung_up))
-        kept.push_back(std::move(pad));
-      else
-        close(pad.fd);
-    }
-    pads_ = std::move(kept);
-    if (fds[1].revents) take_changes();
-    for (Pad& pad : pads_) pad.state.repeat(now, steps);
-    if (!steps.empty() || fds[0].revents || other) return steps;
+  std::vector<Pad> kept;
+  for (size_t i = 0; i < pads_.size(); ++i) {
+    Pad& pad = pads_[i];
+    const short revents = fds[i + 1].revents;
+    const bool hung_up = revents & (POLLHUP | POLLERR | POLLNVAL);
+    if (!revents || (read_pad(pad, now, steps) && !hung_up))
+      kept.push_back(std::move(pad));
+    else
+      close(pad.fd);
   }
+  pads_ = std::move(kept);
+  if (fds[0].revents) take_changes();
+  for (Pad& pad : pads_) pad.state.repeat(now, steps);
+  return steps;
 }
 
 void Gamepads::cancel_repeats() {

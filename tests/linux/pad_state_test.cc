@@ -2,7 +2,7 @@
 // what their hat, d-pad buttons, stick and face buttons do, losses, and
 // the repeat of a held direction.
 
-#include "host/x11/pad_state.h"
+#include "host/linux/pad_state.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "host/x11/pad_state.h"
+#include "host/linux/pad_state.h"
 
 #include <cstdint>
 
