@@ -20,6 +20,7 @@
 #include "tests/e2e/accessibility_bus.h"
 #include "tests/e2e/fake_game.h"
 #include "tests/e2e/menu_fixtures.h"
+#include "tests/e2e/scripted_pads.h"
 #include "tests/e2e/x_session.h"
 
 namespace zol::e2e {
@@ -44,14 +45,16 @@ const Words& words() {
 
 class ScreenReaderTest : public ::testing::Test {
  protected:
-  explicit ScreenReaderTest(int xft_dpi = 0) : x_(1920, 1200, /*window_manager=*/true) {
+  explicit ScreenReaderTest(int xft_dpi = 0)
+      : x_(1920, 1200, /*window_manager=*/true), input_(dir_.path() + "/devices") {
     if (xft_dpi) x_.set_xft_dpi(xft_dpi);
     menu_dir_ = fs::path(dir_.path()) / "Spiel";
     fs::create_directories(menu_dir_);
     fs::copy_file(zol_binary(), menu_dir_ / "zol");
   }
   // The menu on the screen with the focus; `env` overrides the test's.
-  void start_menu(const std::vector<std::string>& env = {}) {
+  void start_menu(std::vector<std::string> env = {}) {
+    for (const std::string& v : input_.environment()) env.push_back(v);
     zol_ = x_.start((menu_dir_ / "zol").string(), {}, "", "", env);
     window_ = x_.wait_for_window("Orvenna");
     ASSERT_NE(window_, 0u);
@@ -75,6 +78,7 @@ class ScreenReaderTest : public ::testing::Test {
   TempDir dir_;
   FakeGameRecord record_{fs::path(dir_.path()) / "game.record"};
   XSession x_;
+  ScriptedInput input_;
   AccessibilityBus bus_{x_};
   fs::path menu_dir_;
   pid_t zol_ = -1;
@@ -172,9 +176,16 @@ INSTANTIATE_TEST_SUITE_P(Dpi, ScreenReaderDpiTest, ::testing::Values(96, 192),
 
 TEST_F(ScreenReaderTest, TheLitButtonIsTheFocusedOneWithItsEventsInOrder) {
   reader_on();
+  input_.plug("event0", ScriptedDevice::xbox_pad());
   ASSERT_NO_FATAL_FAILURE(start_menu());
   ASSERT_EQ(bus_.read_menu({"tree"}).status, 0);
   const Geometry g = x_.geometry(window_);
+  // A tap of the pad's d-pad: {"pad", "1"} right, {"pad", "-1"} left.
+  const auto play = [&](const Lines& step) {
+    if (step[0] != "pad") return x_.xdotool(step);
+    input_.send("event0", {pad_event(EV_ABS, ABS_HAT0X, std::stoi(step[1])), report()});
+    input_.send("event0", {pad_event(EV_ABS, ABS_HAT0X, 0), report()});
+  };
   const auto over = [&](size_t button) {
     const DevicePoint c = menu_buttons()[button].centre();
     return Lines{"mousemove", std::to_string(g.x + c.x), std::to_string(g.y + c.y)};
@@ -194,14 +205,34 @@ TEST_F(ScreenReaderTest, TheLitButtonIsTheFocusedOneWithItsEventsInOrder) {
        {over(2), over(3), {"mousemove", std::to_string(g.x + 320), std::to_string(g.y + 100)}},
        {kFocus + "Vollbildmodus 0", kFocus + "Website 1", kFocus + "Website 0",
         kFocus + "Raus hier! 1", kFocus + "Raus hier! 0"}},
+      {"the pad",
+       {{"pad", "1"}, {"pad", "1"}, {"pad", "-1"}},
+       {kFocus + "Vollbildmodus 1", kFocus + "Vollbildmodus 0", kFocus + "Fenstermodus 1",
+        kFocus + "Fenstermodus 0", kFocus + "Vollbildmodus 1"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     const pid_t watch = bus_.watch();
-    for (const Lines& step : c.steps) x_.xdotool(step);
+    for (const Lines& step : c.steps) play(step);
     EXPECT_EQ(focus_events(watch, c.events.size()), c.events);
     kill(watch, SIGKILL);
   }
+}
+
+TEST_F(ScreenReaderTest, TheFrameIsActiveWhileTheWindowHasTheFocus) {
+  reader_on();
+  ASSERT_NO_FATAL_FAILURE(start_menu());
+  ASSERT_EQ(bus_.read_menu({"tree"}).status, 0);
+  const pid_t watch = bus_.watch();
+  x_.open_window("Other");
+  const auto frame_states = [&] { return lines_of(bus_.read({"tree"}).output, "1 | frame")[0]; };
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (frame_states().find("active,") != std::string::npos &&
+         std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  EXPECT_EQ(frame_states().find("active,"), std::string::npos) << "still active";
+  EXPECT_EQ(lines_of(x_.stdout_of(watch), "window:"), Lines{"window:deactivate frame:Orvenna 0"});
+  kill(watch, SIGKILL);
 }
 
 TEST_F(ScreenReaderTest, EachButtonsActionIsItsClick) {
