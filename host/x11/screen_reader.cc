@@ -23,10 +23,13 @@ const char* env(const char* name) {
 
 ScreenReader::ScreenReader(Display* display, AccessibleMenu& menu, std::function<DeviceRect()> window)
     : display_(display), menu_(menu), window_(std::move(window)) {
+  // With no bus named, libdbus is not even loaded.
+  const char* session = env("DBUS_SESSION_BUS_ADDRESS");
+  if (!session && !env("AT_SPI_BUS_ADDRESS")) return;
   dbus_ = DBusLibrary::load();
   if (!dbus_) return;
   const DBusLibrary& d = *dbus_;
-  if (const char* address = env("DBUS_SESSION_BUS_ADDRESS")) session_ = BusLink::open(d, address);
+  if (session) session_ = BusLink::open(d, session);
   if (!session_) {
     // No session bus to ask: an accessibility bus named outright is joined.
     enabled_ = env("AT_SPI_BUS_ADDRESS") != nullptr;
