@@ -109,7 +109,8 @@ void X11Platform::create_window(const WindowSpec& spec) {
     attrs.border_pixel = 0;
     attrs.colormap = colormap;
     attrs.event_mask = ExposureMask | PointerMotionMask | ButtonPressMask | ButtonReleaseMask |
-                       KeyPressMask | KeyReleaseMask | FocusChangeMask | StructureNotifyMask;
+                       KeyPressMask | KeyReleaseMask | FocusChangeMask | KeymapStateMask |
+                       StructureNotifyMask;
     window_ =
         XCreateWindow(display_, root, where.x, where.y, where.w, where.h, 0, vi.depth, InputOutput,
                       vi.visual, CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attrs);
@@ -180,6 +181,8 @@ void X11Platform::show_window() {
 }
 
 void X11Platform::dispatch(XEvent& event, EventSink& sink) {
+  // A key map names no window: it follows the FocusIn it belongs to.
+  if (event.type == KeymapNotify) keyboard_.keymap(event.xkeymap.key_vector);
   if (event.xany.window != window_) return;
   switch (event.type) {
     case Expose: {
@@ -208,11 +211,11 @@ void X11Platform::dispatch(XEvent& event, EventSink& sink) {
       key_pressed(event.xkey, sink);
       break;
     case KeyRelease:
-      keyboard_.release(event.xkey.keycode);
+      if (!x11::repeats(display_, event.xkey)) keyboard_.release(event.xkey.keycode);
       break;
     case FocusIn:
     case FocusOut:
-      keyboard_.focus_event(display_, event.xfocus);
+      keyboard_.focus_event(event.xfocus.type, event.xfocus.detail);
       if (screen_reader_) screen_reader_->window_active(keyboard_.focused());
       break;
     case ClientMessage:
@@ -229,6 +232,21 @@ void X11Platform::dispatch(XEvent& event, EventSink& sink) {
 pads::Gamepads& X11Platform::gamepads() {
   if (!gamepads_) gamepads_.emplace("/dev/input", pads::SteamFilter::from_environment());
   return *gamepads_;
+}
+
+void X11Platform::key_pressed(XKeyEvent& event, EventSink& sink) {
+  if (!keyboard_.focused()) return;
+  if (const std::optional<Navigation> step = keyboard_.press(event)) sink.navigate(*step);
+}
+
+// Once, when the window is first on the screen.
+void X11Platform::take_focus() {
+  if (focus_taken_) return;
+  focus_taken_ = true;
+  if (keyboard_.focused()) return;
+  x11::ErrorTrap trap;  // a window unmapped meanwhile just stays without it
+  x11::take_focus_unmanaged(display_, window_);
+  trap.first_error(display_);
 }
 
 // Looked for when first waited on, as the pads are: after the first frame.
@@ -248,28 +266,13 @@ DeviceRect X11Platform::window_on_screen() {
   return {x, y, frame_->width, frame_->height};
 }
 
-void X11Platform::key_pressed(XKeyEvent& event, EventSink& sink) {
-  if (!keyboard_.focused()) return;
-  if (const std::optional<Navigation> step = keyboard_.press(event)) sink.navigate(*step);
-}
-
-// Once, when the window is first on the screen. A window manager gives a
-// new window the focus, unless it holds back to stop focus stealing; with
-// none, nobody would give it at all.
-void X11Platform::take_focus() {
-  if (focus_taken_) return;
-  focus_taken_ = true;
-  if (keyboard_.focused()) return;
-  x11::ErrorTrap trap;  // a window unmapped meanwhile just stays without it
-  XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
-  trap.first_error(display_);
-}
-
 void X11Platform::run(EventSink& sink) {
   if (!display_) return;
   while (sink.running()) {
     if (XPending(display_) == 0) {
-      for (Navigation step : x11::wait_for_input(display_, window_, gamepads(), screen_reader()))
+      const auto handle = [&](XEvent& event) { dispatch(event, sink); };
+      for (Navigation step :
+           x11::wait_for_input(display_, keyboard_, gamepads(), handle, screen_reader()))
         if (sink.running()) sink.navigate(step);
     } else {
       XEvent event;
