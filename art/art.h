@@ -1,5 +1,5 @@
 #pragma once
-// The pictures of art/, built into the executable at build time.
+// The pictures of art/ and their words, built into the executable at build time.
 
 #include <cstdint>
 #include <span>
@@ -18,6 +18,7 @@ extern const Asset lit_vollbildmodus;  // the lit buttons, 119 x 26 each
 extern const Asset lit_fenstermodus;
 extern const Asset lit_website;
 extern const Asset lit_raus_hier;
+extern const Asset words;              // words.txt: what a screen reader says (host/words.h)
 
 // The same pictures drawn at twice the size, from art/2x/. A build without
 // art/2x/ has them all empty, and the menu scales the pictures above instead.

@@ -1,7 +1,8 @@
-# Builds the pictures into the executable. zol_art_check checks the whole set
-# (each picture's format and size, the lit buttons against their background,
-# a 2x set against the 1x one) and writes one source per picture, again
-# whenever a picture changes; a fault stops the build naming the file.
+# Builds the pictures and their words into the executable. zol_art_check
+# checks the whole set (each picture's format and size, the lit buttons
+# against their background, a 2x set against the 1x one, the words file) and
+# writes one source per file, again whenever one changes; a fault stops the
+# build naming the file.
 # The pictures come from ZOL_ART_DIR, the tree's art/ unless a studio names
 # its own folder.
 set(ZOL_ART_DIR ${CMAKE_SOURCE_DIR}/art CACHE PATH "Folder the pictures are built from (see art/README.md)")
@@ -19,7 +20,7 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${art_dir})
 set(art_pictures background lit_vollbildmodus lit_fenstermodus lit_website lit_raus_hier)
 set(art_files zol.ico)
 set(art_out ${CMAKE_BINARY_DIR}/generated/art)
-set(ZOL_ART_SOURCES ${art_out}/icon.cpp)
+set(ZOL_ART_SOURCES ${art_out}/icon.cpp ${art_out}/words.cpp)
 foreach(picture IN LISTS art_pictures)
   list(APPEND art_files ${picture}.bmp)
   list(APPEND ZOL_ART_SOURCES ${art_out}/${picture}.cpp)
@@ -34,7 +35,10 @@ else()
   set(art_twice without-2x)
   list(APPEND ZOL_ART_SOURCES ${art_out}/no_2x.cpp)
 endif()
-set(art_paths "")
+if(NOT EXISTS ${art_dir}/words.txt)
+  message(FATAL_ERROR "${art_shown}/words.txt: missing; every picture folder needs its words (see art/README.md)")
+endif()
+set(art_paths ${art_dir}/words.txt)
 foreach(file IN LISTS art_files)
   if(NOT EXISTS ${art_dir}/${file})
     message(FATAL_ERROR "${art_shown}/${file}: missing; run `make art` or put the picture there (see art/README.md)")

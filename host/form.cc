@@ -41,6 +41,8 @@ ZolForm::ZolForm(Platform& platform, std::span<const ControlSpec> layout,
     slot = row.procedure;
   }
   find_entries();
+  describe_entries();
+  release_art();
 }
 
 void ZolForm::show() {
@@ -51,6 +53,7 @@ void ZolForm::show() {
   window_created_ = true;
   present_whole();
   platform_.show_window();
+  platform_.describe(accessible_);
 }
 
 // Geometry and pictures at `dpi`, made once: the pictures from the set
@@ -61,14 +64,26 @@ void ZolForm::build(int dpi) {
   frame_.width = size.w;
   frame_.height = size.h;
   for (ImageControl& c : controls_) c.rect = to_device(c.twips, dpi);
+  for (size_t i = 0; i < entries_.size(); ++i) accessible_.set_rect(i, controls_[entries_[i]].rect);
   lay_background();
   for (ImageControl& c : controls_) make_picture(c);
+  release_art();
+}
+
+// The art is read when it is checked and when the pictures are made at the
+// device size, and not again unless the DPI changes.
+void ZolForm::release_art() {
+  std::vector<const BmpView*> art{&scene_.once, &scene_.twice};
+  for (const ImageControl& c : controls_) art.insert(art.end(), {&c.art, &c.art_2x});
+  for (const BmpView* view : art)
+    if (view->width() > 0) platform_.release(view->bytes());
 }
 
 // The background straight into the framebuffer, the one copy of it at the
 // device size: only what lies beneath a picture is kept aside as well.
 void ZolForm::lay_background() {
-  zol::lay_background(scene_, dpi_, frame_);
+  zol::lay_background(scene_, dpi_, frame_,
+                      [this](std::span<const uint8_t> bytes) { platform_.release(bytes); });
   for (ImageControl& c : controls_) {
     c.under = {};
     if (c.art.width() == 0) continue;
@@ -185,6 +200,10 @@ void ZolForm::pointer(const PointerEvent& event) {
 void ZolForm::close_requested() { unload(); }
 
 void ZolForm::idle() {
+  if (!loaded_) return;
+  // A screen reader's press, made while the platform was busy with it.
+  if (const std::optional<size_t> entry = accessible_.take_press())
+    controls_[entries_[*entry]].on_click(*this);
   if (!loaded_ || dirty_.empty()) return;
   for (const DeviceRect& area : dirty_) compose(area);
   platform_.present(frame_, dirty_);

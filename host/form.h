@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "art/art.h"
+#include "host/accessibility.h"
 #include "host/image.h"
 #include "host/pictures.h"
 #include "host/platform.h"
@@ -80,6 +81,8 @@ class ZolForm : public EventSink {
   int dpi() const { return dpi_; }
   const Framebuffer& frame() const { return frame_; }
   const ImageControl& control(std::string_view name) const;
+  // The window and its entries as a screen reader sees them.
+  AccessibleMenu& accessible() { return accessible_; }
 
   // EventSink
   void pointer(const PointerEvent& event) override;
@@ -94,6 +97,7 @@ class ZolForm : public EventSink {
   static constexpr int kNoTarget = -2, kWindow = -1;
 
   void build(int dpi);
+  void release_art();
   void lay_background();
   void make_picture(ImageControl& c);
   void present_whole();
@@ -107,6 +111,8 @@ class ZolForm : public EventSink {
   void find_entries();
   void note_pointer_target(int target);
   void light_entry(size_t entry);
+  void set_current(size_t entry);
+  void describe_entries();
 
   Platform& platform_;
   Scene scene_;
@@ -122,6 +128,7 @@ class ZolForm : public EventSink {
   static constexpr size_t kNoEntry = SIZE_MAX;
   std::vector<int> entries_;
   size_t current_ = kNoEntry;
+  AccessibleMenu accessible_;
   bool loaded_ = true;
   bool window_created_ = false;
 };

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "host/form.h"
+#include "host/words.h"
 
 namespace zol {
 
@@ -21,12 +22,9 @@ void ZolForm::find_entries() {
 // A move over an entry makes it current; one over the bare window leaves
 // none. Outside the client area (a grab) it changes nothing.
 void ZolForm::note_pointer_target(int target) {
-  if (target == kWindow) {
-    current_ = kNoEntry;
-    return;
-  }
+  if (target == kWindow) return set_current(kNoEntry);
   const auto at = std::find(entries_.begin(), entries_.end(), target);
-  if (at != entries_.end()) current_ = static_cast<size_t>(at - entries_.begin());
+  if (at != entries_.end()) set_current(static_cast<size_t>(at - entries_.begin()));
 }
 
 void ZolForm::navigate(Navigation step) {
@@ -51,10 +49,34 @@ void ZolForm::navigate(Navigation step) {
 }
 
 void ZolForm::light_entry(size_t entry) {
-  current_ = entry;
+  set_current(entry);
   if (form_on_move_) form_on_move_(*this);
   if (!loaded_) return;
   if (Procedure move = controls_[entries_[entry]].on_move) move(*this);
+}
+
+}  // namespace zol
+
+namespace zol {
+
+void ZolForm::set_current(size_t entry) {
+  current_ = entry;
+  accessible_.set_current(entry == kNoEntry ? std::nullopt : std::optional<size_t>(entry));
+}
+
+// The row's buttons take their words from the art's words file, left to
+// right; an entry beyond its list (only in a table made for a test) has none.
+void ZolForm::describe_entries() {
+  const Words words = parse_words(
+      {reinterpret_cast<const char*>(art::words.bytes.data()), art::words.bytes.size()},
+      std::string(art::words.file));
+  std::vector<AccessibleEntry> described;
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    AccessibleEntry& e = described.emplace_back();
+    if (i < words.buttons.size()) e = {words.buttons[i].name, words.buttons[i].description, {}};
+  }
+  accessible_ = AccessibleMenu({std::string(kCaption), words.window_description, words.language},
+                               std::move(described));
 }
 
 }  // namespace zol

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "host/accessibility.h"
 #include "host/image.h"
 #include "host/units.h"
 
@@ -117,6 +118,11 @@ class Platform {
   virtual void run(EventSink& sink) = 0;
   virtual void destroy_window() = 0;
 
+  // The menu as a screen reader sees it, handed over once the first frame
+  // is on its way; it outlives the window. A platform with a screen reader
+  // adapter serves it from then on, and starts nothing before one asks.
+  virtual void describe(AccessibleMenu& menu) { (void)menu; }
+
   // A modal message naming a failure; returns when it is dismissed. The
   // window stays on the screen behind it, painted, taking no pointer events.
   virtual void show_failure(const std::string& text) = 0;
@@ -131,6 +137,12 @@ class Platform {
   // mechanism itself can't be reached.
   virtual void open_address(const std::string& verb, const std::string& address,
                             WindowState state) = 0;
+
+  // The core is done with these bytes of the executable's built-in data:
+  // their pages may leave the process's memory; the system reads them
+  // again from the file should they be touched again. A hint: a platform
+  // may ignore it.
+  virtual void release(std::span<const uint8_t> bytes) { (void)bytes; }
 };
 
 // Makes the process safe to run however it was started, before the menu

@@ -36,6 +36,10 @@ class FakePlatform : public Platform {
   void show_window() override { calls_.push_back("show_window"); }
   void run(EventSink&) override { calls_.push_back("run"); }
   void destroy_window() override { calls_.push_back("destroy_window"); }
+  void describe(AccessibleMenu& menu) override {
+    calls_.push_back("describe");
+    described_ = &menu;
+  }
   void show_failure(const std::string& text) override { failures_.push_back(text); }
   void start_program(const std::string& program, const std::vector<std::string>& args,
                      WindowState state) override {
@@ -49,7 +53,10 @@ class FakePlatform : public Platform {
     calls_.push_back("open_address " + verb + " " + address + " " + to_string(state));
   }
 
+  void release(std::span<const uint8_t> bytes) override { released_.push_back(bytes); }
+
   Screen screen_{96, {0, 0, 1920, 1080}};  // what screen() reports
+  std::vector<std::span<const uint8_t>> released_;
   std::vector<std::string> calls_;
   std::vector<std::vector<DeviceRect>> presented_;  // one entry per present()
   std::vector<DeviceRect> placed_;
@@ -57,6 +64,7 @@ class FakePlatform : public Platform {
   std::vector<int> icon_sizes_;
   WindowSpec window_;
   const Framebuffer* frame_ = nullptr;
+  AccessibleMenu* described_ = nullptr;
   std::string start_failure_;  // when set, start_program throws it
 };
 

@@ -72,7 +72,8 @@ TEST_F(FormTest, ShowComposesTheWholeFrameBeforeMapping) {
   ZolForm other(fresh, kLayout, kDispatch);
   other.show();
   EXPECT_EQ(fresh.calls_,
-            (std::vector<std::string>{"screen", "create_window", "present", "show_window"}));
+            (std::vector<std::string>{"screen", "create_window", "present", "show_window",
+                                      "describe"}));
   EXPECT_EQ(fresh.presented_[0], (std::vector<DeviceRect>{{0, 0, 640, 480}}));
   EXPECT_EQ(fresh.window_.where, (DeviceRect{640, 300, 640, 480}));  // centred on 1920 x 1080
   EXPECT_EQ(fresh.window_.dpi, 96);

@@ -5,53 +5,17 @@
 
 #include "menu/menu.h"
 #include "menu/website.h"
-#include "tests/fake_platform.h"
+#include "tests/shown_menu.h"
 
 namespace zol {
 namespace {
 
 using enum Navigation;
 
-// One step of a player: a key, or a pointer move to a client pixel.
-struct Step {
-  std::optional<Navigation> key;
-  DevicePoint at{};
-};
-Step key(Navigation n) { return {n, {}}; }
-Step pointer_at(int x, int y) { return {std::nullopt, {x, y}}; }
-
 // Inside each hot zone of the menu, and over the bare window.
 const Step kOverFullScreen = pointer_at(100, 420), kOverWindowed = pointer_at(250, 420),
            kOverQuit = pointer_at(500, 420), kOverBackground = pointer_at(320, 100),
            kOutside = pointer_at(-5, 420);
-
-// The menu, shown, with nothing lit; fresh for each case.
-struct ShownMenu {
-  ShownMenu() { form.show(); }
-  void play(const std::vector<Step>& steps) {
-    for (const Step& s : steps) {
-      if (s.key) form.navigate(*s.key);
-      else form.pointer({PointerEvent::Kind::Move, s.at, 0});
-    }
-  }
-  std::vector<std::string> lit() const {
-    std::vector<std::string> labels;
-    for (const auto& entry : menu::entries())
-      if (form.control(entry.highlight).visible) labels.emplace_back(entry.label);
-    return labels;
-  }
-  // What the menu asked of the platform beyond showing itself.
-  std::vector<std::string> requests() const {
-    std::vector<std::string> made;
-    for (const std::string& call : platform.calls_)
-      if (call.starts_with("start_program") || call.starts_with("open_address") ||
-          call == "destroy_window")
-        made.push_back(call);
-    return made;
-  }
-  FakePlatform platform;
-  ZolForm form{platform, menu::layout(), menu::dispatch()};
-};
 
 using Texts = std::vector<std::string>;
 

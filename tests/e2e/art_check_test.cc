@@ -1,4 +1,4 @@
-// The build's picture checker, run as the build runs it, on a studio's
+// The build's picture and words checker, run as the build runs it, on a studio's
 // folder with one fault each: it names the file and the fault and writes
 // nothing, or it takes the set and writes the sources that build it in.
 
@@ -42,6 +42,13 @@ Image doubled(const Image& once) {
     for (int x = 0; x < twice.width; ++x)
       twice.pixels[static_cast<size_t>(y) * twice.width + x] = once.at(x / 2, y / 2);
   return twice;
+}
+
+// `dir`/words.txt with its first `from` replaced by `to`.
+void rewrite_words(const std::string& dir, const std::string& from, const std::string& to) {
+  std::string text = read_file(dir + "/words.txt");
+  text.replace(text.find(from), from.size(), to);
+  std::ofstream(dir + "/words.txt", std::ios::binary) << text;
 }
 
 struct Fault {
@@ -102,6 +109,19 @@ const Fault kFaults[] = {
        std::ofstream(dir + "/2x/lit_website.bmp", std::ios::binary) << bytes;
      },
      "{}/2x/lit_website.bmp: depth is 32 bits, must be 24"},
+    {"WordsMissing", false, [](const std::string& dir) { fs::remove(dir + "/words.txt"); },
+     "{}/words.txt: missing; every picture folder needs its words"},
+    {"WordsEntryEmpty", false,
+     [](const std::string& dir) { rewrite_words(dir, "website.name = Website", "website.name ="); },
+     "{}/words.txt:9: website.name is empty"},
+    {"WordsEntryMissing", false,
+     [](const std::string& dir) {
+       rewrite_words(dir, "raus_hier.description", "# raus_hier.description");
+     },
+     "{}/words.txt: raus_hier.description is missing"},
+    {"WordsExtraEntry", false,
+     [](const std::string& dir) { rewrite_words(dir, "language =", "website.tooltip = Mehr\nlanguage ="); },
+     "{}/words.txt:3: no entry is named \"website.tooltip\""},
     {"IconCut", false,
      [](const std::string& dir) { fs::resize_file(dir + "/zol.ico", 100); },
      "{}/zol.ico: truncated"},

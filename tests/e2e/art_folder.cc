@@ -18,7 +18,7 @@ namespace zol::e2e {
 namespace fs = std::filesystem;
 
 void write_art_folder(const std::string& dir) {
-  const art::Asset* assets[] = {&art::background,        &art::icon,
+  const art::Asset* assets[] = {&art::background,        &art::icon,  &art::words,
                                 &art::lit_vollbildmodus, &art::lit_fenstermodus,
                                 &art::lit_website,       &art::lit_raus_hier,
                                 &art::background_2x,     &art::lit_vollbildmodus_2x,

@@ -1,4 +1,4 @@
-// Checks the picture set the build takes in and writes, for each picture, the
+// Checks the picture set and its words file the build takes in and writes, for each picture, the
 // C++ source that builds it into the program: its bytes come in through the
 // assembler (.incbin), which costs the compiler nothing even for megabytes.
 // Stops the build, naming the file and the fault, at anything it can't take.
@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "host/words.h"
 #include "tools/art_check/checks.h"
 
 namespace fs = std::filesystem;
@@ -43,6 +44,17 @@ File read(const Args& args, const std::string& relative) {
   std::ifstream in(file.path, std::ios::binary);
   if (!in) throw ArtError(file.shown + ": missing; run `make art` or put the picture there (see art/README.md)");
   file.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return file;
+}
+
+// The words file: read as a picture is, checked as the menu reads it.
+File read_words(const Args& args) {
+  File file{args.dir / "words.txt", args.shown + "/words.txt", {}};
+  std::ifstream in(file.path, std::ios::binary);
+  if (!in)
+    throw ArtError(file.shown + ": missing; every picture folder needs its words (see art/README.md)");
+  file.bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  zol::parse_words({reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size()}, file.shown);
   return file;
 }
 
@@ -97,7 +109,7 @@ class Problems {
   void check(Check check) {
     try {
       check();
-    } catch (const std::exception& e) {  // ArtError and ImageError alike
+    } catch (const std::exception& e) {  // ArtError, ImageError and WordsError alike
       list_.push_back(e.what());
     }
   }
@@ -165,6 +177,8 @@ int run(const Args& args) {
     icon = read(args, "zol.ico");
     zol::decode_ico(icon->bytes, icon->shown);
   });
+  std::optional<File> words;
+  problems.check([&] { words = read_words(args); });
   const Set twice = args.twice ? load(args, 2, problems) : Set{};
   // Old 2x pictures beside new 1x ones first: that explains any more.
   if (args.twice && complete(once) && complete(twice)) check_twice(once, twice, args, problems);
@@ -177,6 +191,7 @@ int run(const Args& args) {
 
   fs::create_directories(args.out);
   write_source(args, *icon, "icon", "zol.ico");
+  write_source(args, *words, "words", "words.txt");
   for (const Set* set : {&once, &twice}) {
     if (!set->background_file) continue;
     const std::string suffix = set == &once ? "" : "_2x", prefix = set == &once ? "" : "2x/";

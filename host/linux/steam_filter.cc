@@ -1,4 +1,4 @@
-#include "host/x11/steam_filter.h"
+#include "host/linux/steam_filter.h"
 
 #include <algorithm>
 #include <charconv>

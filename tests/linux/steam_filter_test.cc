@@ -1,6 +1,6 @@
 // Steam's lists of pads to pass over, as it hands them to the programs it starts.
 
-#include "host/x11/steam_filter.h"
+#include "host/linux/steam_filter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,7 @@
-#include "host/x11/gamepads.h"
+#include "host/linux/gamepads.h"
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -102,7 +101,11 @@ void Gamepads::try_open(const std::string& name) {
     close(fd);
     return;
   }
-  pads_.push_back({name, fd, PadState(range_of(fd, ABS_HAT0X, caps), range_of(fd, ABS_X, caps))});
+  PadState state(range_of(fd, ABS_HAT0X, caps), range_of(fd, ABS_X, caps));
+  // The kernel reports changes only: what is held already is asked for.
+  Controls held = state.at_rest();
+  if (controls_of(fd, held)) state.start_from(held);
+  pads_.push_back({name, fd, state});
 }
 
 void Gamepads::take_changes() {
@@ -153,32 +156,27 @@ int Gamepads::timeout_ms(Clock::time_point now) const {
   return static_cast<int>(wait.count());
 }
 
-std::vector<Navigation> Gamepads::wait(int connection) {
+void Gamepads::add_descriptors(std::vector<pollfd>& fds) const {
+  fds.push_back({watch_, POLLIN, 0});
+  for (const Pad& pad : pads_) fds.push_back({pad.fd, POLLIN, 0});
+}
+
+std::vector<Navigation> Gamepads::take(const pollfd* fds, Clock::time_point now) {
   std::vector<Navigation> steps;
-  for (;;) {
-    std::vector<pollfd> fds{{connection, POLLIN, 0}, {watch_, POLLIN, 0}};
-    for (const Pad& pad : pads_) fds.push_back({pad.fd, POLLIN, 0});
-    if (poll(fds.data(), fds.size(), timeout_ms(Clock::now())) < 0) {
-      if (errno == EINTR) continue;
-      throw PlatformError(std::string("Warten auf Eingaben fehlgeschlagen: ") +
-                          std::strerror(errno));
-    }
-    const Clock::time_point now = Clock::now();
-    std::vector<Pad> kept;
-    for (size_t i = 0; i < pads_.size(); ++i) {
-      Pad& pad = pads_[i];
-      const short revents = fds[i + 2].revents;
-      const bool hung_up = revents & (POLLHUP | POLLERR | POLLNVAL);
-      if (!revents || (read_pad(pad, now, steps) && !hung_up))
-        kept.push_back(std::move(pad));
-      else
-        close(pad.fd);
-    }
-    pads_ = std::move(kept);
-    if (fds[1].revents) take_changes();
-    for (Pad& pad : pads_) pad.state.repeat(now, steps);
-    if (!steps.empty() || fds[0].revents) return steps;
+  std::vector<Pad> kept;
+  for (size_t i = 0; i < pads_.size(); ++i) {
+    Pad& pad = pads_[i];
+    const short revents = fds[i + 1].revents;
+    const bool hung_up = revents & (POLLHUP | POLLERR | POLLNVAL);
+    if (!revents || (read_pad(pad, now, steps) && !hung_up))
+      kept.push_back(std::move(pad));
+    else
+      close(pad.fd);
   }
+  pads_ = std::move(kept);
+  if (fds[0].revents) take_changes();
+  for (Pad& pad : pads_) pad.state.repeat(now, steps);
+  return steps;
 }
 
 void Gamepads::cancel_repeats() {

@@ -3,14 +3,16 @@
 // /dev/input), known by what each device reports of itself, and watched for
 // pads that come and go. Their descriptors are waited on in the same wait as
 // the window system's connection: no thread, and no timeout unless a held
-// direction is due to repeat.
+// direction is due to repeat. The wait itself is the window system's.
+
+#include <poll.h>
 
 #include <string>
 #include <vector>
 
 #include "host/platform.h"
-#include "host/x11/pad_state.h"
-#include "host/x11/steam_filter.h"
+#include "host/linux/pad_state.h"
+#include "host/linux/steam_filter.h"
 
 namespace zol::pads {
 
@@ -23,9 +25,13 @@ class Gamepads {
   Gamepads(const Gamepads&) = delete;
   Gamepads& operator=(const Gamepads&) = delete;
 
-  // Waits until `connection` has something to read, or the pads make a
-  // step; the steps, in order. Throws PlatformError if the wait itself fails.
-  std::vector<Navigation> wait(int connection);
+  // Appends the descriptors to wait on for reading.
+  void add_descriptors(std::vector<pollfd>& fds) const;
+  // How long the wait may last before a held direction is due; -1: for ever.
+  int timeout_ms(Clock::time_point now) const;
+  // After the wait, `fds` as add_descriptors() appended them, their
+  // revents filled in: reads what came; the steps, in order.
+  std::vector<Navigation> take(const pollfd* fds, Clock::time_point now);
   // Held directions stop repeating until they are let go.
   void cancel_repeats();
 
@@ -40,7 +46,6 @@ class Gamepads {
   void take_changes();
   void try_open(const std::string& name);
   bool read_pad(Pad& pad, Clock::time_point now, std::vector<Navigation>& steps);
-  int timeout_ms(Clock::time_point now) const;
 
   std::string folder_;
   SteamFilter filter_;
