@@ -128,6 +128,13 @@ if(WIN32)
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/xinput-script)
   target_link_options(zol_xinput_script PRIVATE -static)
   add_dependencies(zol_tests zol_xinput_script)
+  # A screen reader's view of the menu under wine, through oleacc.
+  add_executable(zol_msaa_client tests/windows/msaa_client.cc)
+  set_target_properties(zol_msaa_client PROPERTIES OUTPUT_NAME MsaaClient
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/msaa-client)
+  target_link_libraries(zol_msaa_client PRIVATE oleacc ole32 oleaut32 uuid)
+  target_link_options(zol_msaa_client PRIVATE -static)
+  add_dependencies(zol_tests zol_msaa_client)
   # Tests that need a display; not run here, where wine has none.
   add_executable(zol_window_tests tests/windows/platform_window_test.cc)
   target_link_libraries(zol_window_tests PRIVATE zol_platform GTest::gtest_main)

@@ -126,7 +126,11 @@ LRESULT Win32Platform::handle(HWND window, UINT message, WPARAM w, LPARAM l) {
       to_sink([&](EventSink& sink) { sink.dpi_changed(screen, suggested); });
       return 0;
     }
+    case WM_GETOBJECT:
+      if (const std::optional<LRESULT> object = msaa_.get_object(w, l)) return *object;
+      break;
     case WM_NCDESTROY:
+      msaa_.window_gone();
       window_ = nullptr;
       break;
     default:

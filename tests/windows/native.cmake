@@ -14,6 +14,7 @@ target_compile_definitions(zol_windows_tests PRIVATE
   ZOL_BINARY="${windows_build}/Zol.exe"
   ZOL_FAKE_GAME="${windows_build}/fake/ZolMain.exe"
   ZOL_WINDOW_TESTS="${windows_build}/zol_window_tests.exe"
+  ZOL_MSAA_CLIENT="${windows_build}/msaa-client/MsaaClient.exe"
   ZOL_XINPUT_SCRIPT_DLL="${windows_build}/xinput-script/xinput1_4.dll"
   ZOL_WINE_PREFIX="${windows_build}/wine"
   ZOL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
