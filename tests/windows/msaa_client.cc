@@ -3,7 +3,7 @@
 // process, and prints what it found, one line a fact, for the native tests
 // (tests/e2e/wine_screen_reader_test.cc) to compare.
 //   read        which oleacc the menu has loaded before and after the ask,
-//               then every child's name, role, state, location,
+//               its parent, then every child's name, role, state, location,
 //               description and default action, the focus, navigation,
 //               hit tests and the answers to invalid child ids
 //   events S    "ready", then each focus event from the menu's process, in
@@ -128,6 +128,17 @@ void read(HWND window) {
   IAccessible* object = client_object(window);
   say("after oleacc=" + menu_oleacc(window));
   if (!object) return;
+  // The window's own object, which the system gives; wine's answers
+  // little but that it is one.
+  IDispatch* parent = nullptr;
+  IAccessible* window_object = nullptr;
+  const HRESULT parent_hr = object->get_accParent(&parent);
+  const bool accessible =
+      parent && SUCCEEDED(parent->QueryInterface(__uuidof(IAccessible),
+                                                 reinterpret_cast<void**>(&window_object)));
+  say("parent hr=" + hex(parent_hr) + (accessible ? " accessible" : " none"));
+  if (window_object) window_object->Release();
+  if (parent) parent->Release();
   long count = -1;
   const HRESULT counted = object->get_accChildCount(&count);
   say("count hr=" + hex(counted) + " count=" + std::to_string(count));

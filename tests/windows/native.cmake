@@ -8,7 +8,8 @@ add_executable(zol_windows_tests
   tests/windows/exe_test.cc
   tests/e2e/binary_under_test.cc
   tests/e2e/art_folder.cc
-  tests/e2e/wine_test.cc)
+  tests/e2e/wine_test.cc
+  tests/e2e/wine_screen_reader_test.cc)
 target_link_libraries(zol_windows_tests PRIVATE zol_test_support GTest::gtest_main)
 target_compile_definitions(zol_windows_tests PRIVATE
   ZOL_BINARY="${windows_build}/Zol.exe"
