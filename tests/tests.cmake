@@ -118,8 +118,8 @@ if(WIN32)
   set_target_properties(fake_game PROPERTIES OUTPUT_NAME ZolMain
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fake)
   target_sources(zol_tests PRIVATE tests/windows/platform_test.cc tests/windows/system_library_test.cc
-    tests/windows/key_map_test.cc tests/windows/xinput_pads_test.cc)
-  target_link_libraries(zol_tests PRIVATE zol_platform)
+    tests/windows/key_map_test.cc tests/windows/xinput_pads_test.cc tests/windows/accessible_test.cc)
+  target_link_libraries(zol_tests PRIVATE zol_platform oleaut32)
   target_compile_definitions(zol_tests PRIVATE ZOL_FAKE_GAME="$<TARGET_FILE:fake_game>")
   add_dependencies(zol_tests fake_game)
   # XInput's name on a scripted pad, for the menu under wine (tests/e2e/wine_test.cc).
