@@ -103,7 +103,8 @@ void X11Platform::create_window(const WindowSpec& spec) {
     attrs.border_pixel = 0;
     attrs.colormap = colormap;
     attrs.event_mask = ExposureMask | PointerMotionMask | ButtonPressMask | ButtonReleaseMask |
-                       KeyPressMask | KeyReleaseMask | FocusChangeMask | StructureNotifyMask;
+                       KeyPressMask | KeyReleaseMask | FocusChangeMask | KeymapStateMask |
+                       StructureNotifyMask;
     window_ =
         XCreateWindow(display_, root, where.x, where.y, where.w, where.h, 0, vi.depth, InputOutput,
                       vi.visual, CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attrs);
@@ -174,6 +175,8 @@ void X11Platform::show_window() {
 }
 
 void X11Platform::dispatch(XEvent& event, EventSink& sink) {
+  // A key map names no window: it follows the FocusIn it belongs to.
+  if (event.type == KeymapNotify) keyboard_.keymap(event.xkeymap.key_vector);
   if (event.xany.window != window_) return;
   switch (event.type) {
     case Expose: {
@@ -202,11 +205,11 @@ void X11Platform::dispatch(XEvent& event, EventSink& sink) {
       key_pressed(event.xkey, sink);
       break;
     case KeyRelease:
-      keyboard_.release(event.xkey.keycode);
+      if (!x11::repeats(display_, event.xkey)) keyboard_.release(event.xkey.keycode);
       break;
     case FocusIn:
     case FocusOut:
-      keyboard_.focus_event(display_, event.xfocus);
+      keyboard_.focus_event(event.xfocus.type, event.xfocus.detail);
       break;
     case ClientMessage:
       if (event.xclient.message_type == wm_protocols_ && event.xclient.format == 32 &&
@@ -229,15 +232,13 @@ void X11Platform::key_pressed(XKeyEvent& event, EventSink& sink) {
   if (const std::optional<Navigation> step = keyboard_.press(event)) sink.navigate(*step);
 }
 
-// Once, when the window is first on the screen. A window manager gives a
-// new window the focus, unless it holds back to stop focus stealing; with
-// none, nobody would give it at all.
+// Once, when the window is first on the screen.
 void X11Platform::take_focus() {
   if (focus_taken_) return;
   focus_taken_ = true;
   if (keyboard_.focused()) return;
   x11::ErrorTrap trap;  // a window unmapped meanwhile just stays without it
-  XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+  x11::take_focus_unmanaged(display_, window_);
   trap.first_error(display_);
 }
 
@@ -245,7 +246,8 @@ void X11Platform::run(EventSink& sink) {
   if (!display_) return;
   while (sink.running()) {
     if (XPending(display_) == 0) {
-      for (Navigation step : x11::wait_for_input(display_, window_, gamepads()))
+      const auto handle = [&](XEvent& event) { dispatch(event, sink); };
+      for (Navigation step : x11::wait_for_input(display_, keyboard_, gamepads(), handle))
         if (sink.running()) sink.navigate(step);
     } else {
       XEvent event;

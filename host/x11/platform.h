@@ -17,6 +17,8 @@ class Gamepads;
 
 namespace zol::x11 {
 
+class Keyboard;
+
 // While one lives, X errors are caught instead of logged, so that making
 // a window either works or fails as a whole. One at a time.
 class ErrorTrap {
@@ -36,6 +38,12 @@ class ErrorTrap {
 // to reach.
 Display* open_display();
 
+// Gives `window` the keyboard where nobody else would: with no window
+// manager running (no owner of WM_S<screen>). A window manager gives a new
+// window the focus itself; a request of ours, coming late, could take it
+// back from a window the player has chosen since.
+void take_focus_unmanaged(Display* display, Window window);
+
 // The RandR monitor holding the pointer, or the whole screen.
 DeviceRect monitor_at_pointer(Display* display);
 
@@ -52,9 +60,13 @@ void set_fixed_size(Display* display, Window window, DeviceRect where);
 void set_identity(Display* display, Window window, DeviceRect where, const std::string& title);
 
 // Waits until Xlib has events queued or the connection has something to
-// read, or the pads make a step; the steps, while `window` has the focus.
-// Without it they are dropped, and held directions stop repeating.
-std::vector<Navigation> wait_for_input(Display* display, Window window, pads::Gamepads& pads);
+// read, or the pads make a step. With steps, the events the server sent
+// meanwhile go to `handle` first; then the steps, while `keyboard` has the
+// focus: a pad acts exactly when a key would. Without it they are dropped,
+// and held directions stop repeating.
+std::vector<Navigation> wait_for_input(Display* display, const Keyboard& keyboard,
+                                       pads::Gamepads& pads,
+                                       const std::function<void(XEvent&)>& handle);
 
 // Shows the modal failure message, drawn at `dpi` (a scale step), and
 // returns when it is dismissed. While it is up, events of `owner` (0 when
