@@ -5,7 +5,8 @@
 // manifest (host/win32/zol.manifest): it reports the monitor's DPI and passes DPI
 // changes on, and the core scales. No Windows type leaves the Win32 room.
 // Here: the window's messages and the event loop; beside it the window
-// itself, the programs it starts, the failure message and text.
+// itself, the programs it starts, the failure message, text, and what
+// screen readers are shown (msaa_server.cc).
 
 #include "host/win32/platform.h"
 
