@@ -85,7 +85,9 @@ if(NOT WIN32)
     tests/e2e/art_check_test.cc
     tests/e2e/binary_under_test.cc
     tests/e2e/gamepad_test.cc
-    tests/e2e/focus_test.cc)
+    tests/e2e/focus_test.cc
+    tests/e2e/accessibility_bus.cc
+    tests/e2e/screen_reader_test.cc)
   target_link_libraries(zol_tests PRIVATE X11::Xtst X11::Xdamage)
   # Preloaded into the menu by a test, to have the server reject a request.
   add_library(zol_x_error_injector SHARED tests/e2e/x_error_injector.cc)

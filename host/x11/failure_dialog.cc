@@ -14,6 +14,7 @@
 #include "host/x11/keyboard.h"
 #include "host/x11/painter.h"
 #include "host/x11/platform.h"
+#include "host/x11/screen_reader.h"
 #include "host/x11/text_layout.h"
 
 namespace zol::x11 {
@@ -183,7 +184,7 @@ bool Dialog::handle(const XEvent& e) {
 
 void run_failure_dialog(Display* display, Window owner, int dpi, const std::string& text,
                         const std::function<void(DeviceRect)>& repaint_owner,
-                        pads::Gamepads& pads) {
+                        pads::Gamepads& pads, ScreenReader* reader) {
   std::optional<Dialog> dialog;
   {
     ErrorTrap trap;
@@ -210,8 +211,9 @@ void run_failure_dialog(Display* display, Window owner, int dpi, const std::stri
   };
   while (!dismissed) {
     if (XPending(display) == 0) {
-      for (Navigation step : wait_for_input(display, dialog->keyboard(), pads, handle))
+      for (Navigation step : wait_for_input(display, dialog->keyboard(), pads, handle, reader))
         if (step == Navigation::Activate || step == Navigation::Back) dismissed = true;
+      if (reader && reader->alert_dismissed()) dismissed = true;
       continue;
     }
     XEvent e;
