@@ -126,8 +126,8 @@ if(WIN32)
   set_target_properties(fake_game PROPERTIES OUTPUT_NAME ZolMain
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/fake)
   target_sources(zol_tests PRIVATE tests/windows/platform_test.cc tests/windows/system_library_test.cc
-    tests/windows/key_map_test.cc tests/windows/xinput_pads_test.cc)
-  target_link_libraries(zol_tests PRIVATE zol_platform)
+    tests/windows/key_map_test.cc tests/windows/xinput_pads_test.cc tests/windows/accessible_test.cc)
+  target_link_libraries(zol_tests PRIVATE zol_platform oleaut32)
   target_compile_definitions(zol_tests PRIVATE ZOL_FAKE_GAME="$<TARGET_FILE:fake_game>")
   add_dependencies(zol_tests fake_game)
   # XInput's name on a scripted pad, for the menu under wine (tests/e2e/wine_test.cc).
@@ -136,6 +136,13 @@ if(WIN32)
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/xinput-script)
   target_link_options(zol_xinput_script PRIVATE -static)
   add_dependencies(zol_tests zol_xinput_script)
+  # A screen reader's view of the menu under wine, through oleacc.
+  add_executable(zol_msaa_client tests/windows/msaa_client.cc)
+  set_target_properties(zol_msaa_client PROPERTIES OUTPUT_NAME MsaaClient
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/msaa-client)
+  target_link_libraries(zol_msaa_client PRIVATE oleacc ole32 oleaut32 uuid)
+  target_link_options(zol_msaa_client PRIVATE -static)
+  add_dependencies(zol_tests zol_msaa_client)
   # Tests that need a display; not run here, where wine has none.
   add_executable(zol_window_tests tests/windows/platform_window_test.cc)
   target_link_libraries(zol_window_tests PRIVATE zol_platform GTest::gtest_main)

@@ -5,7 +5,8 @@
 // manifest (host/win32/zol.manifest): it reports the monitor's DPI and passes DPI
 // changes on, and the core scales. No Windows type leaves the Win32 room.
 // Here: the window's messages and the event loop; beside it the window
-// itself, the programs it starts, the failure message and text.
+// itself, the programs it starts, the failure message, text, and what
+// screen readers are shown (msaa_server.cc).
 
 #include "host/win32/platform.h"
 
@@ -126,7 +127,11 @@ LRESULT Win32Platform::handle(HWND window, UINT message, WPARAM w, LPARAM l) {
       to_sink([&](EventSink& sink) { sink.dpi_changed(screen, suggested); });
       return 0;
     }
+    case WM_GETOBJECT:
+      if (const std::optional<LRESULT> object = msaa_.get_object(w, l)) return *object;
+      break;
     case WM_NCDESTROY:
+      msaa_.window_gone();
       window_ = nullptr;
       break;
     default:

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "host/platform.h"
+#include "host/win32/msaa_server.h"
 #include "host/win32/xinput_pads.h"
 
 namespace zol::win32 {
@@ -48,6 +49,7 @@ class Win32Platform final : public Platform {
   void show_window() override;
   void run(EventSink& sink) override;
   void destroy_window() override;
+  void describe(AccessibleMenu& menu) override { msaa_.serve(menu); }
   void show_failure(const std::string& text) override;
   void start_program(const std::string& program, const std::vector<std::string>& args,
                      WindowState state) override;
@@ -81,6 +83,7 @@ class Win32Platform final : public Platform {
   ShellExecuteAFunction shell_execute_ = nullptr;
   XInputPads pads_;
   HDEVNOTIFY device_notice_ = nullptr;
+  MsaaServer msaa_;
   bool failure_up_ = false;  // the failure message is on the screen
 };
 

@@ -105,6 +105,7 @@ void Win32Platform::create_window(const WindowSpec& spec) {
   if (!window_)
     throw PlatformError("Das Fenster ließ sich nicht anlegen: " + system_reason(GetLastError()));
   device_notice_ = win32::notify_on_pad_arrivals(window_);
+  msaa_.attach(window_);
 }
 
 void Win32Platform::place_window(DeviceRect where) {
@@ -171,6 +172,7 @@ BOOL Win32Platform::scaled_size(int dpi, SIZE& size) const {
 void Win32Platform::destroy_window() {
   if (HDEVNOTIFY notice = std::exchange(device_notice_, nullptr))
     UnregisterDeviceNotification(notice);
+  msaa_.window_gone();
   if (HWND window = std::exchange(window_, nullptr)) DestroyWindow(window);
 }
 

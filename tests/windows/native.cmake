@@ -8,12 +8,14 @@ add_executable(zol_windows_tests
   tests/windows/exe_test.cc
   tests/e2e/binary_under_test.cc
   tests/e2e/art_folder.cc
-  tests/e2e/wine_test.cc)
+  tests/e2e/wine_test.cc
+  tests/e2e/wine_screen_reader_test.cc)
 target_link_libraries(zol_windows_tests PRIVATE zol_test_support GTest::gtest_main)
 target_compile_definitions(zol_windows_tests PRIVATE
   ZOL_BINARY="${windows_build}/Zol.exe"
   ZOL_FAKE_GAME="${windows_build}/fake/ZolMain.exe"
   ZOL_WINDOW_TESTS="${windows_build}/zol_window_tests.exe"
+  ZOL_MSAA_CLIENT="${windows_build}/msaa-client/MsaaClient.exe"
   ZOL_XINPUT_SCRIPT_DLL="${windows_build}/xinput-script/xinput1_4.dll"
   ZOL_WINE_PREFIX="${windows_build}/wine"
   ZOL_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
