@@ -12,8 +12,9 @@ PadRule::Clock ms(Clock::time_point t) {
 
 int sign(int64_t v) { return (v > 0) - (v < 0); }
 
-}  // namespace
-
+// `value` on the pad rule's scale, from the range's centre. Where the centre
+// falls between two values, both are the centre: a stick of two positions
+// never leaves it.
 int normalised(AxisRange r, int value) {
   // Doubled, so that an even count of values has a whole centre.
   int64_t offset = int64_t{value} * 2 - r.min - r.max, half = int64_t{r.max} - r.min;
@@ -25,6 +26,8 @@ int normalised(AxisRange r, int value) {
   offset = std::clamp(offset, -half, half);
   return static_cast<int>(offset * kStickHalfRange / half);
 }
+
+}  // namespace
 
 bool is_gamepad(const Capabilities& caps) {
   for (int code = BTN_GAMEPAD; code <= BTN_THUMBR; ++code)

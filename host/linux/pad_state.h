@@ -74,8 +74,4 @@ class PadState {
   PadRule rule_;
 };
 
-// `value` on the pad rule's scale, -32767 to 32767 from the range's centre.
-// Where the centre falls between two values, both are the centre.
-int normalised(AxisRange range, int value);
-
 }  // namespace zol::pads
