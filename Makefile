@@ -65,7 +65,7 @@ bench-windows:
 WIN_BUILD ?= build-win
 WIN_HOST ?= build-winhost
 WINE_ENV = env -u DISPLAY WINEPREFIX=$(CURDIR)/$(WIN_BUILD)/wine WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
-MAKE_WINE_PREFIX = [ -f $(WIN_BUILD)/wine/system.reg ] || { echo "Making the wine prefix $(WIN_BUILD)/wine"; \
+MAKE_WINE_PREFIX = [ -f $(WIN_BUILD)/wine/system.reg ] || { echo "Making the wine prefix $(WIN_BUILD)/wine"; mkdir -p $(WIN_BUILD); \
 	  $(WINE_ENV) wineboot -i >/dev/null 2>&1; }
 WIN_CONFIGURE = cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=tools/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release >/dev/null
 
@@ -118,9 +118,10 @@ fuzz:
 # Releases: both archives and their checksums in dist/, built from a clean
 # configure in $(DIST_BUILD); the same bytes from every build of a commit,
 # signed when ZOL_SIGN_* name the keys (see the README). verify-dist checks a
-# release in $(DIST_DIR) against a build of this checkout in $(VERIFY_BUILD).
-# test-dist builds them twice from two clones of HEAD and compares, signs
-# with throwaway keys, and runs the signed Zol.exe under wine.
+# release in $(DIST_DIR) against a build of this checkout in $(VERIFY_BUILD),
+# an unsigned one with UNSIGNED=1. test-dist builds them twice from two
+# clones of HEAD and compares, signs with throwaway keys, tampers with them,
+# runs the signed Zol.exe under wine, and has install-deps wait for apt.
 DIST_BUILD ?= build-dist
 DIST_DIR ?= dist
 VERIFY_BUILD ?= build-verify
@@ -132,10 +133,11 @@ dist:
 
 verify-dist:
 	@tools/install-deps dist
-	tools/verify-dist $(DIST_DIR) $(VERIFY_BUILD) $(JOBS)
+	tools/verify-dist $(if $(UNSIGNED),--unsigned) $(DIST_DIR) $(VERIFY_BUILD) $(JOBS)
 
 test-dist:
 	@tools/install-deps windows
 	@tools/install-deps dist
 	@$(MAKE) --no-print-directory wine-host
+	tests/tools/install-deps
 	tests/dist/run $(JOBS) $(WIN_BUILD) $(WIN_HOST)

@@ -39,6 +39,7 @@
 
 #include "host/image.h"
 #include "host/scale.h"
+#include "bench/a11y_bus.h"
 #include "bench/proc.h"
 #include "bench/report.h"
 #include "bench/scene.h"
@@ -167,6 +168,8 @@ struct Figures {
       moves_cpu_ms, moves_server_ms, hover_ms, key_ms;
   // zol only, at 96 DPI, over scripted event devices.
   std::vector<double> no_pad_ticks, no_pad_switches, pad_ticks, pad_switches, pad_ms;
+  // zol only, at 96 DPI, registered with a screen reader's registry.
+  std::vector<double> reader_ticks, reader_switches;
 };
 
 struct Button {
@@ -345,6 +348,21 @@ void run_with_pad(const Server& server, const Scene& scene, const std::string& l
   input.pull("event0");
 }
 
+// zol at 96 DPI on the accessibility bus, as a screen reader finds it: idle.
+void run_with_screen_reader(const Server& server, const Scene& scene, const std::string& logs,
+                            Figures& f) {
+  const A11yBus bus(server.name, logs);
+  const Program program{"zol-reader", ZOL_BINARY, {bus.environment()}, false, true};
+  std::vector<double> first_frame;
+  const pid_t pid = launch(server, scene, program, zol::kBaseDpi, logs, first_frame);
+  if (poll_until(5, 10'000'000, [&] { return bus.registered(pid); }) < 0)
+    fail(program, "is not registered with the screen reader's registry");
+  sleep_s(0.5);
+  measure_idle(pid, f.reader_ticks, f.reader_switches);
+  if (!still_running(pid)) fail(program, "ended during the run");
+  stop(pid);
+}
+
 // Right, from nothing lit (the pointer on the bare background) along the
 // row: from the XTest press until part of the next face shows lit.
 void measure_keys(Display* d, const Scene& scene, const Program& program, Figures& f) {
@@ -411,6 +429,10 @@ const std::vector<Row>& rows() {
       {"context switches in 5 s idle, a pad attached, still", &Figures::pad_switches, 0, "0",
        [](auto& z, auto&, auto&) { return z.max == 0; }, false},
       {"pad press to lit pixels, ms", &Figures::pad_ms, 2, "", nullptr, false},
+      {"CPU ticks in 5 s idle, a screen reader registered", &Figures::reader_ticks, 0, "0",
+       [](auto& z, auto&, auto&) { return z.max == 0; }, false},
+      {"context switches in 5 s idle, a screen reader registered", &Figures::reader_switches, 0,
+       "0", [](auto& z, auto&, auto&) { return z.max == 0; }, false},
   };
   return all;
 }
@@ -566,6 +588,8 @@ int main(int argc, char** argv) {
         if (dpi == zol::kBaseDpi) {
           std::cerr << " zol-pad" << std::flush;
           run_with_pad(server, zol_scene, logs, r, figures[0]);
+          std::cerr << " zol-reader" << std::flush;
+          run_with_screen_reader(server, zol_scene, logs, figures[0]);
         }
         pictures.push_back(picture_ms(dpi, screen));
         std::cerr << "\n";

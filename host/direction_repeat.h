@@ -12,10 +12,6 @@
 
 namespace zol {
 
-// A stick counts as pushed to one side past this share of its half range:
-// XInput's usual dead zone, 7849 of 32767.
-inline constexpr int kStickDeadZone = 7849, kStickHalfRange = 32767;
-
 class DirectionRepeat {
  public:
   using Clock = std::chrono::milliseconds;  // from any fixed origin

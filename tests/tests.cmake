@@ -15,6 +15,7 @@ set(unit_tests
   tests/form_scale_test.cc
   tests/navigation_test.cc
   tests/direction_repeat_test.cc
+  tests/pad_rule_test.cc
   tests/scale_test.cc
   tests/resample_test.cc
   tests/image_test.cc
@@ -83,15 +84,22 @@ if(NOT WIN32)
     tests/e2e/art_folder.cc
     tests/e2e/art_check_test.cc
     tests/e2e/binary_under_test.cc
-    tests/e2e/gamepad_test.cc)
+    tests/e2e/gamepad_test.cc
+    tests/e2e/focus_test.cc
+    tests/e2e/accessibility_bus.cc
+    tests/e2e/screen_reader_test.cc)
   target_link_libraries(zol_tests PRIVATE X11::Xtst X11::Xdamage)
   # Preloaded into the menu by a test, to have the server reject a request.
   add_library(zol_x_error_injector SHARED tests/e2e/x_error_injector.cc)
   target_link_libraries(zol_x_error_injector PRIVATE X11::X11 ${CMAKE_DL_LIBS})
+  # Preloaded into the menu by a test, to hold it stopped once its window is mapped.
+  add_library(zol_x_stop_after_map SHARED tests/e2e/x_stop_after_map.cc)
+  target_link_libraries(zol_x_stop_after_map PRIVATE X11::X11 ${CMAKE_DL_LIBS})
   target_compile_definitions(zol_tests PRIVATE ZOL_BINARY="$<TARGET_FILE:zol>"
     ZOL_ART_CHECK="$<TARGET_FILE:zol_art_check>"
-    ZOL_X_ERROR_INJECTOR="$<TARGET_FILE:zol_x_error_injector>")
-  add_dependencies(zol_tests zol zol_art_check zol_x_error_injector)
+    ZOL_X_ERROR_INJECTOR="$<TARGET_FILE:zol_x_error_injector>"
+    ZOL_X_STOP_AFTER_MAP="$<TARGET_FILE:zol_x_stop_after_map>")
+  add_dependencies(zol_tests zol zol_art_check zol_x_error_injector zol_x_stop_after_map)
   # valgrind can't run what a sanitizer instruments.
   if(ZOL_SANITIZE)
     target_compile_definitions(zol_tests PRIVATE ZOL_SANITIZED)

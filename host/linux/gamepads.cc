@@ -101,7 +101,11 @@ void Gamepads::try_open(const std::string& name) {
     close(fd);
     return;
   }
-  pads_.push_back({name, fd, PadState(range_of(fd, ABS_HAT0X, caps), range_of(fd, ABS_X, caps))});
+  PadState state(range_of(fd, ABS_HAT0X, caps), range_of(fd, ABS_X, caps));
+  // The kernel reports changes only: what is held already is asked for.
+  Controls held = state.at_rest();
+  if (controls_of(fd, held)) state.start_from(held);
+  pads_.push_back({name, fd, state});
 }
 
 void Gamepads::take_changes() {

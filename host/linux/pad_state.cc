@@ -1,28 +1,30 @@
 #include "host/linux/pad_state.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace zol::pads {
 namespace {
 
-// The stick is let go a little inside its dead zone, so that a stick
-// resting at the zone's edge does not step again with every tremor.
-constexpr int64_t kLetGoPercent = 75;
-
-DirectionRepeat::Clock ms(Clock::time_point t) {
-  return std::chrono::duration_cast<DirectionRepeat::Clock>(t.time_since_epoch());
+PadRule::Clock ms(Clock::time_point t) {
+  return std::chrono::duration_cast<PadRule::Clock>(t.time_since_epoch());
 }
-
-bool empty(AxisRange r) { return r.max <= r.min; }
-
-// The axis' position from its centre, doubled so that an even range has a
-// whole centre, and the matching full deflection.
-int64_t offset2(AxisRange r, int value) { return int64_t{value} * 2 - r.min - r.max; }
-int64_t half2(AxisRange r) { return int64_t{r.max} - r.min; }
 
 int sign(int64_t v) { return (v > 0) - (v < 0); }
 
 }  // namespace
+
+int normalised(AxisRange r, int value) {
+  // Doubled, so that an even count of values has a whole centre.
+  int64_t offset = int64_t{value} * 2 - r.min - r.max, half = int64_t{r.max} - r.min;
+  if ((int64_t{r.min} + r.max) % 2 != 0) {
+    offset -= sign(offset);
+    --half;
+  }
+  if (half <= 0) return 0;
+  offset = std::clamp(offset, -half, half);
+  return static_cast<int>(offset * kStickHalfRange / half);
+}
 
 bool is_gamepad(const Capabilities& caps) {
   for (int code = BTN_GAMEPAD; code <= BTN_THUMBR; ++code)
@@ -41,20 +43,19 @@ Controls PadState::at_rest() const {
   return c;
 }
 
-int PadState::direction_of(const Controls& c) {
-  if (!empty(stick_)) {
-    const int64_t off = offset2(stick_, c.stick), full = half2(stick_);
-    const int64_t dead = full * kStickDeadZone / kStickHalfRange;
-    const int64_t tilt = off < 0 ? -off : off;
-    if (tilt > dead)
-      stick_direction_ = sign(off);
-    else if (tilt * 100 < dead * kLetGoPercent)
-      stick_direction_ = 0;
-  }
-  int hat = empty(hat_) ? 0 : sign(offset2(hat_, c.hat));
-  const int buttons = int{c.dpad_right} - int{c.dpad_left};
-  if (hat == 0) hat = buttons;
-  return hat != 0 ? hat : stick_direction_;
+void PadState::start_from(const Controls& held) {
+  reported_ = applied_ = held;
+  rule_.start_from(report_of(held));
+}
+
+PadReport PadState::report_of(const Controls& c) const {
+  PadReport r;
+  r.dpad = sign(normalised(hat_, c.hat));
+  if (r.dpad == 0) r.dpad = int{c.dpad_right} - int{c.dpad_left};
+  r.stick_x = normalised(stick_, c.stick);
+  r.south = c.south;
+  r.east = c.east;
+  return r;
 }
 
 bool PadState::feed(const input_event& e, Clock::time_point now, std::vector<Navigation>& steps) {
@@ -97,24 +98,17 @@ void PadState::resync(const Controls& now_reported, Clock::time_point now,
 }
 
 void PadState::apply(Clock::time_point now, std::vector<Navigation>& steps) {
-  const int direction = direction_of(reported_);
-  if (direction != held_) cancelled_ = false;
-  held_ = direction;
-  repeat(now, steps);
-  if (reported_.south && !applied_.south) steps.push_back(Navigation::Activate);
-  if (reported_.east && !applied_.east) steps.push_back(Navigation::Back);
+  rule_.report(report_of(reported_), ms(now), steps);
   applied_ = reported_;
 }
 
 void PadState::repeat(Clock::time_point now, std::vector<Navigation>& steps) {
-  std::optional<Navigation> side;
-  if (held_ != 0 && !cancelled_) side = held_ < 0 ? Navigation::Previous : Navigation::Next;
-  if (const std::optional<Navigation> step = repeat_.update(side, ms(now))) steps.push_back(*step);
+  rule_.repeat(ms(now), steps);
 }
 
 std::optional<Clock::time_point> PadState::next_repeat() const {
-  const std::optional<DirectionRepeat::Clock> due = repeat_.deadline();
-  if (!due || cancelled_) return std::nullopt;
+  const std::optional<PadRule::Clock> due = rule_.next_repeat();
+  if (!due) return std::nullopt;
   return Clock::time_point(std::chrono::duration_cast<Clock::duration>(*due));
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 // What one game controller's event device means for the menu: whether it is
-// a pad at all, and the steps its buttons, d-pad and left stick make, with
-// the steady repeat of a held direction. No I/O here: the reader
-// (gamepads.h) feeds it the kernel's events and the time.
+// a pad at all, and its buttons, d-pad and left stick as the pad rule's
+// reports (host/pad_rule.h), its axes on the rule's scale whatever their
+// range. No I/O here: the reader (gamepads.h) feeds it the kernel's events
+// and the time.
 
 #include <linux/input.h>
 
@@ -11,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include "host/direction_repeat.h"
+#include "host/pad_rule.h"
 #include "host/platform.h"
 
 namespace zol::pads {
@@ -45,6 +46,8 @@ class PadState {
 
   // What a device with these reports is when nothing is pressed.
   Controls at_rest() const;
+  // What the device holds when first seen: none of it steps until let go.
+  void start_from(const Controls& held);
 
   // One event as read. Steps are made when a report completes. True when
   // events were dropped and the report that followed has come: the caller
@@ -59,17 +62,20 @@ class PadState {
   // The repeat due by `now`, if one is.
   void repeat(Clock::time_point now, std::vector<Navigation>& steps);
   // The held direction no longer repeats until it is let go and pressed again.
-  void cancel_repeat() { cancelled_ = held_ != 0; }
+  void cancel_repeat() { rule_.hold_off(); }
 
  private:
   void apply(Clock::time_point now, std::vector<Navigation>& steps);
-  int direction_of(const Controls& c);
+  PadReport report_of(const Controls& c) const;
 
   AxisRange hat_, stick_;
   Controls reported_, applied_;
-  int stick_direction_ = 0, held_ = 0;
-  bool dropping_ = false, cancelled_ = false;
-  DirectionRepeat repeat_;
+  bool dropping_ = false;
+  PadRule rule_;
 };
+
+// `value` on the pad rule's scale, -32767 to 32767 from the range's centre.
+// Where the centre falls between two values, both are the centre.
+int normalised(AxisRange range, int value);
 
 }  // namespace zol::pads

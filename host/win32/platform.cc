@@ -161,8 +161,9 @@ void Win32Platform::run(EventSink& sink) {
 }  // namespace win32
 
 // A GUI process inherits no console descriptors worth guarding, and
-// Windows has no SIGPIPE: nothing to settle.
-void settle_process() {}
+// Windows has no SIGPIPE: what is left is where DLLs come from, settled
+// before user32 or shell32 can load one on demand from beside Zol.exe.
+void settle_process() { win32::search_system32_only(); }
 
 std::unique_ptr<Platform> make_platform() { return std::make_unique<win32::Win32Platform>(); }
 

@@ -19,4 +19,14 @@ HMODULE load_system_library(const wchar_t* name, LoadLibraryExFunction load) {
   return load((path + L"\\" + name).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
+SetDefaultDllDirectoriesFunction find_set_default_dll_directories() {
+  HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+  FARPROC entry = kernel32 ? GetProcAddress(kernel32, "SetDefaultDllDirectories") : nullptr;
+  return reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void (*)()>(entry));
+}
+
+bool search_system32_only(SetDefaultDllDirectoriesFunction set) {
+  return set && set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 }  // namespace zol::win32

@@ -25,4 +25,18 @@ using LoadLibraryExFunction = HMODULE(WINAPI*)(LPCWSTR, HANDLE, DWORD);
 // tests, which play that older Windows.
 HMODULE load_system_library(const wchar_t* name, LoadLibraryExFunction load = LoadLibraryExW);
 
+using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+
+// Kernel32's SetDefaultDllDirectories; nullptr where it has none (Windows 7
+// without that update).
+SetDefaultDllDirectoriesFunction find_set_default_dll_directories();
+
+// From now on a DLL loaded by name comes from System32 only, also the ones
+// the system's own DLLs (user32, shell32) load on demand for the process.
+// False where the system can't be told so: then only what the menu loads
+// itself, through load_system_library, is tied to System32. `set` is the
+// system's but for tests.
+bool search_system32_only(
+    SetDefaultDllDirectoriesFunction set = find_set_default_dll_directories());
+
 }  // namespace zol::win32

@@ -62,36 +62,31 @@ DWORD XInputPads::wait(Clock now) const {
 
 namespace {
 
-// The d-pad wins over the stick; up and down ask nothing.
-std::optional<Navigation> held_side(const XINPUT_GAMEPAD& pad) {
-  if (pad.wButtons & XINPUT_GAMEPAD_DPAD_LEFT) return Navigation::Previous;
-  if (pad.wButtons & XINPUT_GAMEPAD_DPAD_RIGHT) return Navigation::Next;
-  if (pad.sThumbLX < -kStickDeadZone) return Navigation::Previous;
-  if (pad.sThumbLX > kStickDeadZone) return Navigation::Next;
-  return std::nullopt;
+PadReport report_of(const XINPUT_GAMEPAD& pad) {
+  PadReport r;
+  r.dpad = int{(pad.wButtons & XINPUT_GAMEPAD_DPAD_RIGHT) != 0} -
+           int{(pad.wButtons & XINPUT_GAMEPAD_DPAD_LEFT) != 0};
+  r.stick_x = pad.sThumbLX;
+  r.south = pad.wButtons & XINPUT_GAMEPAD_A;
+  r.east = pad.wButtons & XINPUT_GAMEPAD_B;
+  return r;
 }
 
 }  // namespace
 
-// What a pad holds when it is first seen, or when the menu comes back to the
-// front, was pressed elsewhere: it is where its next press starts from.
+// A pad first seen, which includes every pad when the menu comes back to
+// the front, starts from what it holds.
 void XInputPads::read_slot(DWORD index, Slot& slot, Clock now, std::vector<Navigation>& steps) {
   XINPUT_STATE state{};
   if (get_state_(index, &state) != ERROR_SUCCESS) {
     slot = {};  // none there, or pulled out
     return;
   }
-  const XINPUT_GAMEPAD& pad = state.Gamepad;
-  const std::optional<Navigation> side = slot.repeat.update(held_side(pad), now);
-  if (!std::exchange(slot.connected, true)) {
-    slot.buttons = pad.wButtons;
-    return;
-  }
-  const WORD pressed = pad.wButtons & ~slot.buttons;
-  slot.buttons = pad.wButtons;
-  if (side) steps.push_back(*side);
-  if (pressed & XINPUT_GAMEPAD_A) steps.push_back(Navigation::Activate);
-  if (pressed & XINPUT_GAMEPAD_B) steps.push_back(Navigation::Back);
+  const PadReport report = report_of(state.Gamepad);
+  if (std::exchange(slot.connected, true))
+    slot.rule.report(report, now, steps);
+  else
+    slot.rule.start_from(report);
 }
 
 std::vector<Navigation> XInputPads::read(Clock now) {

@@ -11,7 +11,7 @@
 #include <array>
 #include <vector>
 
-#include "host/direction_repeat.h"
+#include "host/pad_rule.h"
 #include "host/platform.h"
 
 namespace zol::win32 {
@@ -22,7 +22,7 @@ HDEVNOTIFY notify_on_pad_arrivals(HWND window);
 
 class XInputPads {
  public:
-  using Clock = DirectionRepeat::Clock;
+  using Clock = PadRule::Clock;
   using GetStateFunction = DWORD(WINAPI*)(DWORD, XINPUT_STATE*);
   static constexpr Clock kPollInterval{16};
   // XInput may see a pad a moment after the device list changed: look again
@@ -51,8 +51,7 @@ class XInputPads {
  private:
   struct Slot {
     bool connected = false;
-    WORD buttons = 0;
-    DirectionRepeat repeat;
+    PadRule rule;
   };
   void read_slot(DWORD index, Slot& slot, Clock now, std::vector<Navigation>& steps);
   void load();

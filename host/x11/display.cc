@@ -60,6 +60,12 @@ void ErrorTrap::check(Display* display, const std::string& what) {
   if (auto error = first_error(display)) throw PlatformError(what + ": X-Fehler " + *error + ".");
 }
 
+void take_focus_unmanaged(Display* display, Window window) {
+  const std::string selection = "WM_S" + std::to_string(DefaultScreen(display));
+  if (XGetSelectionOwner(display, XInternAtom(display, selection.c_str(), False)) != None) return;
+  XSetInputFocus(display, window, RevertToParent, CurrentTime);
+}
+
 Display* open_display() {
   XSetIOErrorHandler(on_io_error);
   XSetErrorHandler(on_error);

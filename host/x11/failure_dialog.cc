@@ -14,6 +14,7 @@
 #include "host/x11/keyboard.h"
 #include "host/x11/painter.h"
 #include "host/x11/platform.h"
+#include "host/x11/screen_reader.h"
 #include "host/x11/text_layout.h"
 
 namespace zol::x11 {
@@ -45,6 +46,7 @@ class Dialog {
   // True when the event dismisses the dialog.
   bool handle(const XEvent& e);
   Window window() const { return window_; }
+  const Keyboard& keyboard() const { return keyboard_; }
 
  private:
   void set_properties(Window owner, DeviceRect where);
@@ -81,7 +83,7 @@ Dialog::Dialog(Display* d, Window owner, int dpi, const std::string& text)
   XSetWindowAttributes attrs{};
   attrs.background_pixel = painter_->pixel(kFace);
   attrs.event_mask = ExposureMask | KeyPressMask | KeyReleaseMask | FocusChangeMask |
-                     ButtonPressMask | ButtonReleaseMask | PointerMotionMask | LeaveWindowMask |
+                     KeymapStateMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask | LeaveWindowMask |
                      StructureNotifyMask;
   XChangeWindowAttributes(d, window_, CWBackPixel | CWEventMask, &attrs);
   XMoveResizeWindow(d, window_, where.x, where.y, w, h);
@@ -126,8 +128,7 @@ bool Dialog::handle(const XEvent& e) {
       if (e.xexpose.count == 0) paint();
       return false;
     case MapNotify:
-      // Without a window manager nobody else gives us the keyboard.
-      XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+      take_focus_unmanaged(display_, window_);
       return false;
     case KeyPress: {
       // What would act on an entry or close the menu answers the message.
@@ -136,13 +137,16 @@ bool Dialog::handle(const XEvent& e) {
       return step == Navigation::Activate || step == Navigation::Back;
     }
     case KeyRelease:
-      keyboard_.release(e.xkey.keycode);
+      if (!repeats(display_, e.xkey)) keyboard_.release(e.xkey.keycode);
       return false;
     case FocusIn:
     case FocusOut:
+      keyboard_.focus_event(e.xfocus.type, e.xfocus.detail);
+      return false;
+    case KeymapNotify:
       // The key that brought the message up may still be held: its repeats
       // must not dismiss it unread.
-      keyboard_.focus_event(display_, e.xfocus);
+      keyboard_.keymap(e.xkeymap.key_vector);
       return false;
     case MotionNotify:
     case LeaveNotify: {
@@ -180,7 +184,7 @@ bool Dialog::handle(const XEvent& e) {
 
 void run_failure_dialog(Display* display, Window owner, int dpi, const std::string& text,
                         const std::function<void(DeviceRect)>& repaint_owner,
-                        pads::Gamepads& pads) {
+                        pads::Gamepads& pads, ScreenReader* reader) {
   std::optional<Dialog> dialog;
   {
     ErrorTrap trap;
@@ -193,21 +197,28 @@ void run_failure_dialog(Display* display, Window owner, int dpi, const std::stri
       return;
     }
   }
-  for (;;) {
-    if (XPending(display) == 0) {
-      for (Navigation step : wait_for_input(display, dialog->window(), pads))
-        if (step == Navigation::Activate || step == Navigation::Back) return;
-      continue;
-    }
-    XEvent e;
-    XNextEvent(display, &e);
+  bool dismissed = false;
+  const auto handle = [&](XEvent& e) {
     if (owner && e.xany.window == owner) {
       // The menu stays painted and takes no pointer events meanwhile.
       if (e.type == Expose)
         repaint_owner({e.xexpose.x, e.xexpose.y, e.xexpose.width, e.xexpose.height});
+      return;
+    }
+    // A key map names no window: it follows the dialog's own FocusIn.
+    const bool ours = e.xany.window == dialog->window() || e.type == KeymapNotify;
+    if (ours && !dismissed) dismissed = dialog->handle(e);
+  };
+  while (!dismissed) {
+    if (XPending(display) == 0) {
+      for (Navigation step : wait_for_input(display, dialog->keyboard(), pads, handle, reader))
+        if (step == Navigation::Activate || step == Navigation::Back) dismissed = true;
+      if (reader && reader->alert_dismissed()) dismissed = true;
       continue;
     }
-    if (e.xany.window == dialog->window() && dialog->handle(e)) return;
+    XEvent e;
+    XNextEvent(display, &e);
+    handle(e);
   }
 }
 

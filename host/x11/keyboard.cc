@@ -55,8 +55,12 @@ void Keyboard::release(unsigned keycode) {
   if (keycode < down_.size()) down_.reset(keycode);
 }
 
-void Keyboard::held(const char keys[32]) {
-  for (unsigned code = 0; code < down_.size(); ++code)
+void Keyboard::keymap(const char keys[32]) {
+  if (!keymap_due_) return;
+  keymap_due_ = false;
+  // Keycodes start at 8: Xlib leaves the first byte of a KeymapNotify unset.
+  down_.reset();
+  for (unsigned code = 8; code < down_.size(); ++code)
     down_[code] = keys[code / 8] & (1 << (code % 8));
 }
 
@@ -68,17 +72,21 @@ void Keyboard::held(const char keys[32]) {
 void Keyboard::focus_event(int type, int detail) {
   if (detail == NotifyInferior || detail == NotifyPointerRoot || detail == NotifyDetailNone)
     return;
+  const bool had = focused_;
   focused_ = type == FocusIn;
+  if (focused_ && !had) keymap_due_ = true;
 }
 
-void Keyboard::focus_event(Display* display, const XFocusChangeEvent& event) {
-  const bool had = focused_;
-  focus_event(event.type, event.detail);
-  if (focused_ && !had) {
-    char keys[32];
-    XQueryKeymap(display, keys);
-    held(keys);
-  }
+bool repeats(const XKeyEvent& release, const XEvent* next) {
+  return next && next->type == KeyPress && next->xkey.keycode == release.keycode &&
+         next->xkey.time == release.time;
+}
+
+bool repeats(Display* display, const XKeyEvent& release) {
+  if (XEventsQueued(display, QueuedAfterReading) == 0) return repeats(release, nullptr);
+  XEvent next;
+  XPeekEvent(display, &next);
+  return repeats(release, &next);
 }
 
 }  // namespace zol::x11

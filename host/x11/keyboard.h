@@ -27,20 +27,29 @@ class Keyboard {
   // The same for a KeyPress, its key looked up in the keyboard's layout.
   std::optional<Navigation> press(XKeyEvent& event);
   void release(unsigned keycode);
-  // The keys down as the server's key map says (XQueryKeymap), taken when
-  // the focus arrives: pressed while another window had it (say the one that
-  // brought up a message, or launched the menu), they count as held.
-  void held(const char keys[32]);
+  // The keys down as a KeymapNotify says. The one that follows gaining the
+  // focus tells what was held as it arrived: pressed while another window
+  // had it (say the one that brought up a message, or launched the menu),
+  // those count as held; a press that came after is fresh. Other key maps
+  // change nothing.
+  void keymap(const char keys[32]);
 
   // FocusIn / FocusOut as they reach the window.
   void focus_event(int type, int detail);
-  // The same for the event itself; on gaining the focus, the keys held.
-  void focus_event(Display* display, const XFocusChangeEvent& event);
+  // Keys act, and pads with them, only while this is true.
   bool focused() const { return focused_; }
 
  private:
   std::bitset<256> down_;
   bool focused_ = false;
+  bool keymap_due_ = false;
 };
+
+// Whether a KeyRelease was sent only to repeat its key, `next` being the
+// event that follows it at once (none: nothing queued). Without detectable
+// auto-repeat a held key arrives as release and press pairs of one time.
+bool repeats(const XKeyEvent& release, const XEvent* next);
+// The same, peeking at what the display has queued or can read at once.
+bool repeats(Display* display, const XKeyEvent& release);
 
 }  // namespace zol::x11

@@ -18,6 +18,7 @@
 #include "host/linux/gamepads.h"
 #include "host/x11/keyboard.h"
 #include "host/x11/presenter.h"
+#include "host/x11/screen_reader.h"
 
 namespace zol {
 namespace {
@@ -37,6 +38,7 @@ class X11Platform final : public Platform {
   void destroy_window() override;  // the connection stays, for a message that may follow
   void run(EventSink& sink) override;
   void show_failure(const std::string& text) override;
+  void describe(AccessibleMenu& menu) override { described_ = &menu; }
 
   // X has no window-state hint for a program yet to start.
   void start_program(const std::string& program, const std::vector<std::string>& args,
@@ -58,6 +60,8 @@ class X11Platform final : public Platform {
   void key_pressed(XKeyEvent& event, EventSink& sink);
   void take_focus();
   pads::Gamepads& gamepads();
+  x11::ScreenReader* screen_reader();
+  DeviceRect window_on_screen();
 
   Display* display_ = nullptr;
   Window window_ = 0;
@@ -71,6 +75,8 @@ class X11Platform final : public Platform {
   int dpi_ = 0;  // the scale step the menu is drawn at; 0 before create_window
   const Framebuffer* frame_ = nullptr;
   std::optional<pads::Gamepads> gamepads_;
+  AccessibleMenu* described_ = nullptr;
+  std::optional<x11::ScreenReader> screen_reader_;
 };
 
 void X11Platform::connect() {
@@ -105,7 +111,8 @@ void X11Platform::create_window(const WindowSpec& spec) {
     attrs.border_pixel = 0;
     attrs.colormap = colormap;
     attrs.event_mask = ExposureMask | PointerMotionMask | ButtonPressMask | ButtonReleaseMask |
-                       KeyPressMask | KeyReleaseMask | FocusChangeMask | StructureNotifyMask;
+                       KeyPressMask | KeyReleaseMask | FocusChangeMask | KeymapStateMask |
+                       StructureNotifyMask;
     window_ =
         XCreateWindow(display_, root, where.x, where.y, where.w, where.h, 0, vi.depth, InputOutput,
                       vi.visual, CWBackPixmap | CWBorderPixel | CWColormap | CWEventMask, &attrs);
@@ -176,6 +183,8 @@ void X11Platform::show_window() {
 }
 
 void X11Platform::dispatch(XEvent& event, EventSink& sink) {
+  // A key map names no window: it follows the FocusIn it belongs to.
+  if (event.type == KeymapNotify) keyboard_.keymap(event.xkeymap.key_vector);
   if (event.xany.window != window_) return;
   switch (event.type) {
     case Expose: {
@@ -204,11 +213,12 @@ void X11Platform::dispatch(XEvent& event, EventSink& sink) {
       key_pressed(event.xkey, sink);
       break;
     case KeyRelease:
-      keyboard_.release(event.xkey.keycode);
+      if (!x11::repeats(display_, event.xkey)) keyboard_.release(event.xkey.keycode);
       break;
     case FocusIn:
     case FocusOut:
-      keyboard_.focus_event(display_, event.xfocus);
+      keyboard_.focus_event(event.xfocus.type, event.xfocus.detail);
+      if (screen_reader_) screen_reader_->window_active(keyboard_.focused());
       break;
     case ClientMessage:
       if (event.xclient.message_type == wm_protocols_ && event.xclient.format == 32 &&
@@ -231,23 +241,40 @@ void X11Platform::key_pressed(XKeyEvent& event, EventSink& sink) {
   if (const std::optional<Navigation> step = keyboard_.press(event)) sink.navigate(*step);
 }
 
-// Once, when the window is first on the screen. A window manager gives a
-// new window the focus, unless it holds back to stop focus stealing; with
-// none, nobody would give it at all.
+// Once, when the window is first on the screen.
 void X11Platform::take_focus() {
   if (focus_taken_) return;
   focus_taken_ = true;
   if (keyboard_.focused()) return;
   x11::ErrorTrap trap;  // a window unmapped meanwhile just stays without it
-  XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+  x11::take_focus_unmanaged(display_, window_);
   trap.first_error(display_);
+}
+
+// Looked for when first waited on, as the pads are: after the first frame.
+x11::ScreenReader* X11Platform::screen_reader() {
+  if (!screen_reader_ && described_) {
+    screen_reader_.emplace(display_, *described_, [this] { return window_on_screen(); });
+    screen_reader_->window_active(keyboard_.focused());
+  }
+  return screen_reader_ ? &*screen_reader_ : nullptr;
+}
+
+DeviceRect X11Platform::window_on_screen() {
+  if (!window_ || !frame_) return {};
+  int x = 0, y = 0;
+  Window child = None;
+  XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+  return {x, y, frame_->width, frame_->height};
 }
 
 void X11Platform::run(EventSink& sink) {
   if (!display_) return;
   while (sink.running()) {
     if (XPending(display_) == 0) {
-      for (Navigation step : x11::wait_for_input(display_, window_, gamepads()))
+      const auto handle = [&](XEvent& event) { dispatch(event, sink); };
+      for (Navigation step :
+           x11::wait_for_input(display_, keyboard_, gamepads(), handle, screen_reader()))
         if (sink.running()) sink.navigate(step);
     } else {
       XEvent event;
@@ -284,13 +311,14 @@ void X11Platform::show_failure(const std::string& text) {
     const Screen screen = x11::screen_of(display);
     dpi = pick_dpi(screen.dpi, screen.monitor);
   }
+  if (screen_reader_) screen_reader_->show_alert(text);
   x11::run_failure_dialog(
       display, window_, dpi, text,
       [this](DeviceRect r) {
         mapped_ = true;
         push(r);
       },
-      gamepads());
+      gamepads(), screen_reader_ ? &*screen_reader_ : nullptr);
   if (display != display_) XCloseDisplay(display);
 }
 

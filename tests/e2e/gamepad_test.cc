@@ -49,7 +49,8 @@ bool eventually(Check check, std::chrono::milliseconds limit = 5s) {
 
 class GamepadTest : public ::testing::Test {
  protected:
-  GamepadTest() : x_(1024, 768, /*window_manager=*/true), input_(dir_.path() + "/devices") {
+  explicit GamepadTest(bool window_manager = true)
+      : x_(1024, 768, window_manager), input_(dir_.path() + "/devices") {
     menu_dir_ = fs::path(dir_.path()) / "menu";
     fs::create_directories(menu_dir_);
     fs::copy_file(zol_binary(), menu_dir_ / "zol");
@@ -204,18 +205,54 @@ TEST_F(GamepadTest, APressWhileAnotherWindowHasTheFocusDoesNothing) {
   EXPECT_TRUE(shows_lit(0, "focused-again"));
 }
 
-TEST_F(GamepadTest, TheFailureMessageIsDismissedByAPad) {
+// A screen locker holds the keyboard: keys go to it, and pads must not work
+// the menu behind it either.
+TEST_F(GamepadTest, APressWhileAnotherClientHoldsTheKeyboardDoesNothing) {
+  FakeGameRecord::install(menu_dir_ / "ZolMain.exe");
+  input_.plug("event0", ScriptedDevice::xbox_pad());
+  ASSERT_NO_FATAL_FAILURE(start_menu());
+  ASSERT_TRUE(x_.wait_for_focus(window_));
+  ASSERT_TRUE(x_.grab_keyboard());
+  input_.send("event0", {pad_event(EV_ABS, ABS_HAT0X, 1), report()});  // held: a repeat would show
+  std::this_thread::sleep_for(700ms);
+  input_.send("event0", {pad_event(EV_ABS, ABS_HAT0X, 0), report()});
+  button("event0", BTN_SOUTH);
+  button("event0", BTN_EAST);
+  EXPECT_FALSE(x_.wait_exit(zol_, 0.3).has_value()) << "a pad closed the menu behind the grab";
+  EXPECT_TRUE(same_pixels(x_.grab_window(window_), background(), "grabbed"));
+  EXPECT_TRUE(record_.starts().empty());
+
+  x_.ungrab_keyboard();
+  hat_right("event0");
+  EXPECT_TRUE(shows_lit(0, "released"));
+}
+
+// The message has the focus as it comes up, given by the window manager or,
+// with none, taken by itself; the pad then dismisses it as a key would.
+class PadMessageTest : public GamepadTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  PadMessageTest() : GamepadTest(/*window_manager=*/GetParam()) {}
+};
+
+TEST_P(PadMessageTest, TheFailureMessageIsDismissedByAPad) {
   input_.plug("event0", ScriptedDevice::xbox_pad());
   ASSERT_NO_FATAL_FAILURE(start_menu());  // no game beside it
+  ASSERT_TRUE(x_.wait_for_focus(window_));
   hat_right("event0");
+  ASSERT_TRUE(shows_lit(0, "lit"));
   button("event0", BTN_SOUTH);
   const unsigned long message = x_.wait_for_window("Zol");
   ASSERT_NE(message, 0u);
-  EXPECT_FALSE(x_.wait_exit(zol_, 0.3).has_value()) << "ended before dismissal";
-  x_.xdotool({"windowactivate", "--sync", std::to_string(message)});
+  ASSERT_TRUE(x_.wait_for_focus(message)) << "the message did not get the focus";
+  hat_right("event0");
+  EXPECT_FALSE(x_.wait_exit(zol_, 0.3).has_value()) << "dismissed by a step that moves";
   button("event0", BTN_SOUTH);
   EXPECT_EQ(x_.wait_exit(zol_), std::optional<int>(1));
 }
+
+INSTANTIATE_TEST_SUITE_P(Pads, PadMessageTest, ::testing::Bool(), [](const auto& info) {
+  return std::string(info.param ? "UnderOpenbox" : "WithoutWindowManager");
+});
 
 }  // namespace
 }  // namespace zol::e2e

@@ -292,6 +292,26 @@ bool XSession::wait_for_focus(unsigned long window, double seconds) {
   });
 }
 
+void XSession::set_focus(unsigned long window) {
+  Display* d = as_display(display_handle_);
+  XSetInputFocus(d, window, RevertToParent, CurrentTime);
+  XSync(d, False);
+}
+
+bool XSession::grab_keyboard() {
+  Display* d = as_display(display_handle_);
+  const int status =
+      XGrabKeyboard(d, DefaultRootWindow(d), False, GrabModeAsync, GrabModeAsync, CurrentTime);
+  XSync(d, False);
+  return status == GrabSuccess;
+}
+
+void XSession::ungrab_keyboard() {
+  Display* d = as_display(display_handle_);
+  XUngrabKeyboard(d, CurrentTime);
+  XSync(d, False);
+}
+
 unsigned long XSession::open_window(const std::string& name) {
   Display* d = as_display(display_handle_);
   const Window window = XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 200, 100, 0, 0, 0);

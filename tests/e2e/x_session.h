@@ -66,6 +66,13 @@ class XSession {
   // Maps a plain window named `name` for another client to hold the focus;
   // it lives as long as the session.
   unsigned long open_window(const std::string& name);
+  // Gives `window` the focus, as a program clicked with no window manager
+  // to give it takes it itself.
+  void set_focus(unsigned long window);
+  // Holds the keyboard, as a screen locker does, until ungrab_keyboard();
+  // false when another client holds it already.
+  bool grab_keyboard();
+  void ungrab_keyboard();
 
   // Merges Xft.dpi into the server's resource string, as a desktop's
   // settings daemon does; read by every client that starts after.

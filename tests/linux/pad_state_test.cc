@@ -121,6 +121,65 @@ TEST(PadStateTest, ControlsMakeTheirSteps) {
   }
 }
 
+// The dead zone and the let-go margin are shares of the stick's half range,
+// so a stick of few positions once had none: pushed, it never let go.
+TEST(PadStateTest, AStickOfAnyRangeStepsOncePerPushAndRestsAtItsCentre) {
+  struct Case {
+    AxisRange range;
+    int rest, left, right;
+    std::vector<N> steps;
+  };
+  const Case cases[] = {
+      {{-1, 1}, 0, -1, 1, {N::Next, N::Previous}},
+      {{0, 2}, 1, 0, 2, {N::Next, N::Previous}},
+      {{-2, 2}, 0, -2, 2, {N::Next, N::Previous}},
+      {{-2, 2}, 0, -1, 1, {N::Next, N::Previous}},
+      {{0, 4}, 2, 0, 4, {N::Next, N::Previous}},
+      {{0, 3}, 1, 0, 3, {N::Next, N::Previous}},
+      // Two positions have no centre: neither can be told from rest.
+      {{0, 1}, 0, 0, 1, {}},
+      {{0, 1}, 1, 0, 1, {}},
+  };
+  for (const Case& c : cases) {
+    PadState pad(kNone, c.range);
+    const Clock::time_point t0;
+    std::vector<N> steps = feed(pad, {stick(c.rest), kReport}, t0);
+    const auto push = [&](int value, std::chrono::milliseconds at) {
+      for (N step : feed(pad, {stick(value), kReport}, t0 + at)) steps.push_back(step);
+      for (N step : feed(pad, {stick(c.rest), kReport}, t0 + at + 50ms)) steps.push_back(step);
+      pad.repeat(t0 + at + 2s, steps);
+    };
+    push(c.right, 100ms);
+    push(c.left, 3s);
+    const std::string range = std::to_string(c.range.min) + ".." + std::to_string(c.range.max);
+    EXPECT_EQ(steps, c.steps) << range << " pushed to " << c.left << " and " << c.right;
+    EXPECT_FALSE(pad.next_repeat()) << range;
+  }
+}
+
+// The kernel sends nothing for what a pad already holds when it is opened.
+TEST(PadStateTest, WhatIsHeldWhenFirstSeenDoesNothingUntilLetGo) {
+  struct Case {
+    const char* what;
+    Controls held;
+    std::vector<input_event> events;
+    std::vector<N> steps;
+  };
+  const Case cases[] = {
+      {"the stick, trembling", {.stick = 30000}, {stick(29000), kReport, stick(30000), kReport}, {}},
+      {"the stick, let go, pushed", {.stick = 30000},
+       {stick(0), kReport, stick(30000), kReport}, {N::Next}},
+      {"the hat, then the other way", {.hat = 1}, {hat(-1), kReport}, {N::Previous}},
+  };
+  for (const Case& c : cases) {
+    PadState pad(kHat, kStick);
+    pad.start_from(c.held);
+    std::vector<N> steps;
+    for (const input_event& e : c.events) pad.feed(e, Clock::time_point(), steps);
+    EXPECT_EQ(steps, c.steps) << c.what;
+  }
+}
+
 TEST(PadStateTest, AfterALossTheFragmentIsDroppedAndTheDeviceAskedInstead) {
   PadState pad(kHat, kStick);
   std::vector<N> steps;

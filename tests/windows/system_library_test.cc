@@ -1,11 +1,16 @@
 // Loading Windows' own DLLs from System32, also on a Windows 7 that knows
-// no search flags (without update KB2533623).
+// no search flags (without update KB2533623), and the process's own search
+// tied to System32 where the system can be told so.
 
 #include "host/win32/system_library.h"
+
+#include "host/platform.h"
 
 #include <gtest/gtest.h>
 
 #include <cwctype>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -82,6 +87,71 @@ TEST(SystemLibraryTest, LoadsFromSystem32WithOrWithoutTheSearchFlag) {
       EXPECT_EQ(calls[i].flags, c.calls[i].flags) << c.what << ", call " << i;
     }
   }
+}
+
+std::vector<DWORD> set_flags;
+BOOL WINAPI recording_set(DWORD flags) {
+  set_flags.push_back(flags);
+  return TRUE;
+}
+BOOL WINAPI refusing_set(DWORD flags) {
+  set_flags.push_back(flags);
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return FALSE;
+}
+
+TEST(SystemLibraryTest, TheProcessSearchesSystem32OnlyWhereTheSystemCanBeTold) {
+  struct Case {
+    const char* what;
+    SetDefaultDllDirectoriesFunction set;
+    bool tied;
+    std::vector<DWORD> flags;
+  };
+  const Case cases[] = {
+      {"current", recording_set, true, {LOAD_LIBRARY_SEARCH_SYSTEM32}},
+      {"refused", refusing_set, false, {LOAD_LIBRARY_SEARCH_SYSTEM32}},
+      {"7 without the update", nullptr, false, {}},
+  };
+  for (const Case& c : cases) {
+    set_flags.clear();
+    EXPECT_EQ(search_system32_only(c.set), c.tied) << c.what;
+    EXPECT_EQ(set_flags, c.flags) << c.what;
+  }
+}
+
+// A DLL copied beside the test executable: found by its bare name until the
+// process is settled, as Zol.exe settles at start. Any real DLL will do; the
+// build's stand-in for XInput (xinput-script/) is one.
+TEST(SystemLibraryTest, ADllBesideTheExecutableIsNotLoadedOnceTheProcessIsSettled) {
+  namespace fs = std::filesystem;
+  wchar_t self[MAX_PATH];
+  const fs::path dir = fs::path(std::wstring(self, GetModuleFileNameW(nullptr, self, MAX_PATH)))
+                           .parent_path();
+  const fs::path planted = dir / L"zol_planted_test.dll";
+  const fs::path dll = dir / L"xinput-script" / L"xinput1_4.dll";
+  ASSERT_TRUE(CopyFileW(dll.c_str(), planted.c_str(), FALSE));
+  struct Cleanup {
+    fs::path file;
+    ~Cleanup() {
+      // Back to the search a process starts with, for the tests after this one.
+      SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+      std::error_code ignored;
+      fs::remove(file, ignored);
+    }
+  } cleanup{planted};
+
+  HMODULE before = LoadLibraryW(L"zol_planted_test.dll");
+  ASSERT_NE(before, nullptr) << "the default search finds a DLL beside the executable";
+  FreeLibrary(before);
+
+  ASSERT_NE(find_set_default_dll_directories(), nullptr);
+  settle_process();
+  HMODULE after = LoadLibraryW(L"zol_planted_test.dll");
+  EXPECT_EQ(after, nullptr);
+  if (after) FreeLibrary(after);
+  HMODULE shell32 = LoadLibraryW(L"shell32.dll");
+  EXPECT_NE(shell32, nullptr) << "System32's own still load by name";
+  if (shell32) FreeLibrary(shell32);
 }
 
 }  // namespace

@@ -60,6 +60,11 @@ struct ActiveMenu {
   Ms at{0};
 };
 
+// `state` read for `ms`, in the 50 ms reads of the table below.
+std::vector<XINPUT_GAMEPAD> held(XINPUT_GAMEPAD state, int ms) {
+  return std::vector<XINPUT_GAMEPAD>(static_cast<size_t>(ms / 50), state);
+}
+
 TEST(XInputPadsTest, APressIsOneStepAndWhatWasHeldAtActivationIsNone) {
   struct Case {
     const char* what;
@@ -88,7 +93,13 @@ TEST(XInputPadsTest, APressIsOneStepAndWhatWasHeldAtActivationIsNone) {
        {pad(XINPUT_GAMEPAD_DPAD_RIGHT), pad(0, 30000), pad()}, {Next}},
       {"a step and a press at once", pad(),
        {pad(XINPUT_GAMEPAD_DPAD_RIGHT | XINPUT_GAMEPAD_A)}, {Next, Activate}},
-      {"the stick held at activation", pad(0, 30000), {pad()}, {}},
+      // Held past the repeat delay: what was held before the menu came to
+      // the front does nothing until it is let go.
+      {"the stick held at activation", pad(0, 30000), held(pad(0, 30000), 400), {}},
+      {"the d-pad held at activation", pad(XINPUT_GAMEPAD_DPAD_LEFT),
+       held(pad(XINPUT_GAMEPAD_DPAD_LEFT), 400), {}},
+      {"the stick held at activation, let go, pushed again", pad(0, 30000),
+       {pad(0, 30000), pad(), pad(0, 30000), pad()}, {Next}},
   };
   for (const Case& c : cases) {
     ActiveMenu menu(c.at_start);

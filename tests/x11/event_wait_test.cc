@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "host/linux/gamepads.h"
+#include "host/x11/keyboard.h"
 #include "host/x11/platform.h"
 #include "tests/e2e/x_session.h"
 
@@ -51,7 +52,7 @@ TEST(EventWaitTest, ReturnsAtOnceWhenXlibAlreadyHoldsAnEvent) {
     poke(other, window);
     XCloseDisplay(other);
   });
-  const std::vector<Navigation> steps = wait_for_input(d, window, pads);
+  const std::vector<Navigation> steps = wait_for_input(d, Keyboard{}, pads, [](XEvent&) {});
   returned.set_value();
   waker.join();
   EXPECT_FALSE(woken) << "it slept with an event in Xlib's queue";

@@ -7,6 +7,7 @@
 
 #include <X11/keysym.h>
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -100,15 +101,44 @@ TEST(KeyboardTest, HeldKeysMoveAgainButActOnlyOnAFreshPress) {
   }
 }
 
-TEST(KeyboardTest, AKeyDownWhenTheFocusCameActsOnlyOnceReleased) {
+struct KeyMap {
   char keys[32] = {};
-  keys[kReturnKey / 8] = static_cast<char>(1 << (kReturnKey % 8));
+  explicit KeyMap(std::initializer_list<unsigned> down = {}) {
+    for (unsigned code : down) keys[code / 8] |= static_cast<char>(1 << (code % 8));
+  }
+};
+
+TEST(KeyboardTest, AKeyDownWhenTheFocusCameActsOnlyOnceReleased) {
   Keyboard keyboard;
-  keyboard.held(keys);
+  keyboard.focus_event(FocusIn, NotifyNonlinear);
+  keyboard.keymap(KeyMap{kReturnKey}.keys);
   EXPECT_EQ(keyboard.press(kReturnKey, XK_Return, 0), std::nullopt);
   EXPECT_EQ(keyboard.press(kEscapeKey, XK_Escape, 0), Back);
   keyboard.release(kReturnKey);
   EXPECT_EQ(keyboard.press(kReturnKey, XK_Return, 0), Activate);
+}
+
+// The key map that counts is the one sent as the focus arrived: what the
+// keys are by the time the FocusIn is handled is told by the key events.
+TEST(KeyboardTest, OnlyTheKeyMapThatFollowsGainingTheFocusSaysWhatIsHeld) {
+  struct Case {
+    const char* what;
+    bool focus_gained;
+    int maps_before;  // other key maps, each with Return down, before the one that counts
+    std::optional<Navigation> step;
+  };
+  const Case cases[] = {
+      {"Return up as the focus came", true, 0, Activate},
+      {"a key map without a focus change", false, 1, Activate},
+      {"a second key map after the focus came", true, 1, Activate},
+  };
+  for (const Case& c : cases) {
+    Keyboard keyboard;
+    if (c.focus_gained) keyboard.focus_event(FocusIn, NotifyNonlinear);
+    keyboard.keymap(KeyMap{}.keys);
+    for (int i = 0; i < c.maps_before; ++i) keyboard.keymap(KeyMap{kReturnKey}.keys);
+    EXPECT_EQ(keyboard.press(kReturnKey, XK_Return, 0), c.step) << c.what;
+  }
 }
 
 TEST(KeyboardTest, FocusFollowsTheEventsThatConcernTheWindow) {
@@ -143,9 +173,36 @@ TEST(KeyboardTest, FocusFollowsTheEventsThatConcernTheWindow) {
 TEST(KeyboardTest, AKeyReleasedWhileAnotherWindowHadTheFocusIsFreshAgain) {
   Keyboard keyboard;
   EXPECT_EQ(keyboard.press(kReturnKey, XK_Return, 0), Activate);
-  const char none_down[32] = {};  // its release went to the other window
-  keyboard.held(none_down);
+  keyboard.focus_event(FocusOut, NotifyNonlinear);  // its release goes to the other window
+  keyboard.focus_event(FocusIn, NotifyNonlinear);
+  keyboard.keymap(KeyMap{}.keys);
   EXPECT_EQ(keyboard.press(kReturnKey, XK_Return, 0), Activate);
+}
+
+XEvent key_event(int type, unsigned keycode, Time time) {
+  XEvent e{};
+  e.xkey.type = type;
+  e.xkey.keycode = keycode;
+  e.xkey.time = time;
+  return e;
+}
+
+TEST(KeyboardTest, AReleaseIsARepeatOnlyWhenThePressOfTheSameKeyAtTheSameTimeFollows) {
+  struct Case {
+    const char* what;
+    std::optional<XEvent> next;
+    bool repeats;
+  };
+  const Case cases[] = {
+      {"the server's repeat", key_event(KeyPress, kReturnKey, 1000), true},
+      {"let go and pressed again", key_event(KeyPress, kReturnKey, 1090), false},
+      {"another key at the same time", key_event(KeyPress, kRightKey, 1000), false},
+      {"another release", key_event(KeyRelease, kRightKey, 1000), false},
+      {"nothing yet", std::nullopt, false},
+  };
+  const XEvent release = key_event(KeyRelease, kReturnKey, 1000);
+  for (const Case& c : cases)
+    EXPECT_EQ(repeats(release.xkey, c.next ? &*c.next : nullptr), c.repeats) << c.what;
 }
 
 }  // namespace
