@@ -353,8 +353,8 @@ void run_with_screen_reader(const Server& server, const Scene& scene, const std:
                             Figures& f) {
   const A11yBus bus(server.name, logs);
   const Program program{"zol-reader", ZOL_BINARY, {bus.environment()}, false, true};
-  std::vector<double> first_frame;
-  const pid_t pid = launch(server, scene, program, zol::kBaseDpi, logs, first_frame);
+  std::vector<double> first_frame, faults;
+  const pid_t pid = launch(server, scene, program, zol::kBaseDpi, logs, first_frame, faults);
   if (poll_until(5, 10'000'000, [&] { return bus.registered(pid); }) < 0)
     fail(program, "is not registered with the screen reader's registry");
   sleep_s(0.5);
@@ -525,7 +525,10 @@ void write_results(const std::string& file, const std::string& tables, const std
          "made and the first frame composed. Its growth over 96 DPI is the resampling's own "
          "time.\n"
       << "- Stripped binary: `strip` of a copy; all three embed the same pictures, the 2x "
-         "set included, and the peer's SDL2 is a shared library not counted here.\n";
+         "set included, and the peer's SDL2 is a shared library not counted here.\n"
+      << "- Other builds of zol (`--compare NAME=PATH`, rows named after them): run in the "
+         "same rounds and only started; their peak RSS is taken at their first frame, with no "
+         "hover or key yet.\n";
 }
 
 }  // namespace
