@@ -35,13 +35,14 @@ art:
 	/usr/bin/python3 tools/make_art.py
 
 # Figures against the floor and an SDL2 peer, in a private Xvfb; a few minutes.
-# Writes bench/results.md. Not a test: it asserts no timing.
+# Writes bench/results.md. Not a test: it asserts no timing. BENCH_ARGS go to
+# the harness (--rounds N, --dpi D, --compare NAME=PATH: see bench/harness.cc).
 .PHONY: bench
 bench:
 	@tools/install-deps bench
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DZOL_BENCH=ON >/dev/null
 	@cmake --build build-bench -j $(JOBS) --target zol_bench zol_convert_bench
-	build-bench/bench/zol_bench bench/results.md
+	build-bench/bench/zol_bench $(BENCH_ARGS) bench/results.md
 	build-bench/bench/zol_convert_bench
 	@$(MAKE) --no-print-directory bench-windows
 

@@ -104,18 +104,25 @@ std::string slurp(const std::string& file) {
   return text.str();
 }
 
-// utime + stime of the whole process, in clock ticks.
-long cpu_ticks(pid_t pid) {
+namespace {
+
+// Field `n` of /proc/PID/stat, counted as proc(5) counts them (3 is the state).
+long stat_field(pid_t pid, int n) {
   const std::string stat = slurp("/proc/" + std::to_string(pid) + "/stat");
   std::istringstream fields(stat.substr(stat.rfind(')') + 2));
   std::string field;
-  long utime = 0, stime = 0;
-  for (int i = 3; fields >> field; ++i) {  // field 3 is the state
-    if (i == 14) utime = std::stol(field);
-    if (i == 15) stime = std::stol(field);
-  }
-  return utime + stime;
+  for (int i = 3; fields >> field; ++i)
+    if (i == n) return std::stol(field);
+  return 0;
 }
+
+}  // namespace
+
+// utime + stime of the whole process, in clock ticks.
+long cpu_ticks(pid_t pid) { return stat_field(pid, 14) + stat_field(pid, 15); }
+
+// What getrusage's ru_minflt gives the process itself.
+long minor_faults(pid_t pid) { return stat_field(pid, 10); }
 
 // Voluntary and involuntary, over all threads (status counts one thread).
 long context_switches(pid_t pid) {

@@ -27,6 +27,7 @@ void end_children(int signal);
 
 std::string slurp(const std::string& file);
 long cpu_ticks(pid_t pid);         // utime + stime, clock ticks
+long minor_faults(pid_t pid);      // pages first touched without reading the disk
 long context_switches(pid_t pid);  // voluntary and involuntary, all threads
 long long cpu_ns(pid_t pid);       // all threads, from schedstat
 long peak_rss_kib(pid_t pid);

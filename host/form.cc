@@ -42,6 +42,7 @@ ZolForm::ZolForm(Platform& platform, std::span<const ControlSpec> layout,
   }
   find_entries();
   describe_entries();
+  release_art();
 }
 
 void ZolForm::show() {
@@ -66,12 +67,23 @@ void ZolForm::build(int dpi) {
   for (size_t i = 0; i < entries_.size(); ++i) accessible_.set_rect(i, controls_[entries_[i]].rect);
   lay_background();
   for (ImageControl& c : controls_) make_picture(c);
+  release_art();
+}
+
+// The art is read when it is checked and when the pictures are made at the
+// device size, and not again unless the DPI changes.
+void ZolForm::release_art() {
+  std::vector<const BmpView*> art{&scene_.once, &scene_.twice};
+  for (const ImageControl& c : controls_) art.insert(art.end(), {&c.art, &c.art_2x});
+  for (const BmpView* view : art)
+    if (view->width() > 0) platform_.release(view->bytes());
 }
 
 // The background straight into the framebuffer, the one copy of it at the
 // device size: only what lies beneath a picture is kept aside as well.
 void ZolForm::lay_background() {
-  zol::lay_background(scene_, dpi_, frame_);
+  zol::lay_background(scene_, dpi_, frame_,
+                      [this](std::span<const uint8_t> bytes) { platform_.release(bytes); });
   for (ImageControl& c : controls_) {
     c.under = {};
     if (c.art.width() == 0) continue;

@@ -97,6 +97,7 @@ class ZolForm : public EventSink {
   static constexpr int kNoTarget = -2, kWindow = -1;
 
   void build(int dpi);
+  void release_art();
   void lay_background();
   void make_picture(ImageControl& c);
   void present_whole();

@@ -1,5 +1,7 @@
 #include "host/image.h"
 
+#include <bit>
+#include <cstring>
 #include <string>
 
 namespace zol {
@@ -33,6 +35,8 @@ class Reader {
 
 constexpr uint32_t kBiRgb = 0;
 
+uint32_t le32(uint32_t v) { return std::endian::native == std::endian::little ? v : __builtin_bswap32(v); }
+
 // BITMAPINFOHEADER, or the V4/V5 headers that begin with it.
 bool known_info_size(uint32_t size) { return size == 40 || size == 108 || size == 124; }
 
@@ -64,6 +68,7 @@ BmpView::BmpView(std::span<const uint8_t> bytes, std::string_view file, int want
   const size_t stride = row_stride(want_width, 24);
   if (offset > bytes.size() || stride * static_cast<size_t>(want_height) > bytes.size() - offset)
     r.fail("pixel data is truncated");
+  bytes_ = bytes;
   pixels_ = bytes.data() + offset;
   stride_ = stride;
   width_ = want_width;
@@ -74,7 +79,21 @@ BmpView::BmpView(std::span<const uint8_t> bytes, std::string_view file, int want
 void BmpView::read_row(int x, int y, int count, uint32_t* out) const {
   const int row = top_down_ ? y : height_ - 1 - y;
   const uint8_t* in = pixels_ + stride_ * static_cast<size_t>(row) + 3 * static_cast<size_t>(x);
-  for (int i = 0; i < count; ++i, in += 3) out[i] = uint32_t{in[2]} << 16 | in[1] << 8 | in[0];
+  // Four bytes at a time, the fourth the next pixel's; the last pixel of
+  // the stretch byte by byte, as nothing may follow it.
+  int i = 0;
+  for (; i + 1 < count; ++i, in += 3) {
+    uint32_t bgrx;
+    std::memcpy(&bgrx, in, 4);
+    out[i] = le32(bgrx) & 0xFFFFFF;
+  }
+  if (i < count) out[i] = uint32_t{in[2]} << 16 | in[1] << 8 | in[0];
+}
+
+std::span<const uint8_t> BmpView::rows(int y0, int y1) const {
+  if (y1 <= y0) return {};
+  const int first = top_down_ ? y0 : height_ - y1;  // the lowest in the file
+  return {pixels_ + stride_ * static_cast<size_t>(first), stride_ * static_cast<size_t>(y1 - y0)};
 }
 
 Image decode_bmp(std::span<const uint8_t> bytes, std::string_view file, int want_width,

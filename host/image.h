@@ -46,8 +46,12 @@ class BmpView {
   // `count` pixels of row `y` (top-down) from column `x` on, as 0x00RRGGBB;
   // the stretch must lie within the picture.
   void read_row(int x, int y, int count, uint32_t* out) const;
+  // The file's bytes, and those that hold rows [y0, y1) (top-down).
+  std::span<const uint8_t> bytes() const { return bytes_; }
+  std::span<const uint8_t> rows(int y0, int y1) const;
 
  private:
+  std::span<const uint8_t> bytes_;
   const uint8_t* pixels_ = nullptr;
   size_t stride_ = 0;
   int width_ = 0, height_ = 0;

@@ -11,6 +11,9 @@ namespace zol {
 namespace {
 
 constexpr int kTwiceDpi = 2 * kBaseDpi;
+// Art rows handed back at a time: a few dozen pages, so that the calls
+// are few and what lies in memory at once stays small.
+constexpr int kReleaseRows = 32;
 
 }  // namespace
 
@@ -34,25 +37,35 @@ Scene built_in_scene() {
   return scene;
 }
 
-void lay_background(const Scene& scene, int dpi, Framebuffer& frame) {
+void lay_background(const Scene& scene, int dpi, Framebuffer& frame, const Release& release) {
+  // Row by row into the frame, never zeroed first: at the window's size that costs.
+  frame.pixels.clear();
+  frame.pixels.reserve(static_cast<size_t>(frame.width) * frame.height);
+  auto append = [&](const uint32_t* row) {
+    frame.pixels.insert(frame.pixels.end(), row, row + frame.width);
+  };
   const bool exact_2x = dpi == kTwiceDpi && scene.has_2x();
-  if (dpi == kBaseDpi || exact_2x) {
-    // Row by row, never zeroed first: at the window's size that costs.
-    const BmpView& art = exact_2x ? scene.twice : scene.once;
-    std::vector<uint32_t> line(static_cast<size_t>(frame.width));
-    frame.pixels.clear();
-    frame.pixels.reserve(line.size() * frame.height);
-    for (int y = 0; y < frame.height; ++y) {
-      art.read_row(0, y, frame.width, line.data());
-      frame.pixels.insert(frame.pixels.end(), line.begin(), line.end());
+  const BmpView& source = exact_2x || (scene.has_2x() && dpi != kBaseDpi) ? scene.twice : scene.once;
+  // Rows are read top-down, each once: those above the one read are done.
+  int done = 0;
+  auto read = [&](int x, int y, int n, uint32_t* out) {
+    if (y - done >= kReleaseRows) {
+      release(source.rows(done, y));
+      done = y;
     }
-    return;
+    source.read_row(x, y, n, out);
+  };
+  if (dpi == kBaseDpi || exact_2x) {
+    std::vector<uint32_t> line(static_cast<size_t>(frame.width));
+    for (int y = 0; y < frame.height; ++y) {
+      read(0, y, frame.width, line.data());
+      append(line.data());
+    }
+  } else {
+    area_average(read, {source.width(), source.height()}, {frame.width, frame.height},
+                 {0, 0, frame.width, frame.height}, append);
   }
-  const BmpView& source = scene.has_2x() ? scene.twice : scene.once;
-  frame.pixels = area_average(
-      [&](int x, int y, int n, uint32_t* out) { source.read_row(x, y, n, out); },
-      {source.width(), source.height()}, {frame.width, frame.height},
-      {0, 0, frame.width, frame.height}).pixels;
+  release(source.rows(done, source.height()));
 }
 
 Image lit_picture(const Scene& scene, const BmpView& lit, const BmpView& lit_2x, TwipsRect at,

@@ -3,6 +3,9 @@
 // set nearest in size: the 1x set as it is at 96 DPI, the 2x set as it is at
 // 192, and area averages of the larger set at every other step.
 
+#include <cstdint>
+#include <functional>
+#include <span>
 #include <string_view>
 
 #include "art/art.h"
@@ -31,8 +34,13 @@ BmpView view_of(const art::Asset& asset, ArtSize size);
 // host/scale.h and host/resample.h.
 ArtRect art_rect(TwipsRect twips, std::string_view what, int scale);
 
-// The background at `dpi` into `frame`, which has the window's size.
-void lay_background(const Scene& scene, int dpi, Framebuffer& frame);
+// Bytes of the built-in pictures read and not needed again soon.
+using Release = std::function<void(std::span<const uint8_t>)>;
+
+// The background at `dpi` into `frame`, which has the window's size. The
+// art's rows go to `release` as they are used up, so that the whole picture
+// never lies in memory at once.
+void lay_background(const Scene& scene, int dpi, Framebuffer& frame, const Release& release);
 
 // A lit picture over device rectangle `rect` of a window of `window` size
 // at `dpi`: its set's background with the lit button (`lit` of the 1x set,

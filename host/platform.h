@@ -137,6 +137,12 @@ class Platform {
   // mechanism itself can't be reached.
   virtual void open_address(const std::string& verb, const std::string& address,
                             WindowState state) = 0;
+
+  // The core is done with these bytes of the executable's built-in data:
+  // their pages may leave the process's memory; the system reads them
+  // again from the file should they be touched again. A hint: a platform
+  // may ignore it.
+  virtual void release(std::span<const uint8_t> bytes) { (void)bytes; }
 };
 
 // Makes the process safe to run however it was started, before the menu

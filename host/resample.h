@@ -15,9 +15,15 @@ namespace zol {
 // Writes `count` pixels of the source's row `y` from column `x` on, as
 // 0x00RRGGBB.
 using RowReader = std::function<void(int x, int y, int count, uint32_t* out)>;
+// Takes one row of the result, valid only during the call.
+using RowWriter = std::function<void(const uint32_t* row)>;
 
 // The source, `source` art pixels in all, imagined stretched over `whole`
-// device pixels; returns the `part` of it (which lies inside `whole`).
+// device pixels: the `part` of it (which lies inside `whole`), handed to
+// `out` row by row, top-down.
+void area_average(const RowReader& source_rows, ArtSize source, DeviceSize whole, DeviceRect part,
+                  const RowWriter& out);
+// The same as a picture of its own.
 Image area_average(const RowReader& source_rows, ArtSize source, DeviceSize whole,
                    DeviceRect part);
 

@@ -53,7 +53,10 @@ class FakePlatform : public Platform {
     calls_.push_back("open_address " + verb + " " + address + " " + to_string(state));
   }
 
+  void release(std::span<const uint8_t> bytes) override { released_.push_back(bytes); }
+
   Screen screen_{96, {0, 0, 1920, 1080}};  // what screen() reports
+  std::vector<std::span<const uint8_t>> released_;
   std::vector<std::string> calls_;
   std::vector<std::vector<DeviceRect>> presented_;  // one entry per present()
   std::vector<DeviceRect> placed_;

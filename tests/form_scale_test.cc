@@ -152,6 +152,40 @@ TEST(FormScenesTest, LitAndUnlitAgreeOutsideTheFace) {
   }
 }
 
+// Once the pictures are made at the device size, the built-in art goes back
+// to the system, the background piece by piece as it is read so that it
+// never lies in memory whole. Nothing else may go: memory that is not the
+// executable's own data would come back zeroed.
+TEST(FormArtTest, HandsBackTheArtOnceReadAndNothingElse) {
+  std::vector<std::span<const uint8_t>> art{art::background.bytes, art::background_2x.bytes};
+  for (const ControlSpec& c : menu::layout())
+    if (c.picture) art.insert(art.end(), {c.picture->bytes, c.picture_2x->bytes});
+  std::erase_if(art, [](auto bytes) { return bytes.empty(); });
+  auto inside = [](std::span<const uint8_t> part, std::span<const uint8_t> whole) {
+    return part.data() >= whole.data() && part.data() + part.size() <= whole.data() + whole.size();
+  };
+  for (int dpi : {96, 144, 192}) {
+    FakePlatform platform;
+    platform.screen_ = {dpi, kUhd};
+    ZolForm form(platform, menu::layout(), menu::dispatch());
+    platform.released_.clear();
+    form.show();
+    const std::span<const uint8_t> background =
+        art::has_2x() && dpi != 96 ? art::background_2x.bytes : art::background.bytes;
+    int pieces = 0;
+    for (const auto part : platform.released_) {
+      EXPECT_TRUE(std::any_of(art.begin(), art.end(), [&](auto whole) { return inside(part, whole); }))
+          << dpi << " DPI: released bytes that are no picture's";
+      pieces += inside(part, background) && part.size() < background.size() / 4;
+    }
+    for (const auto whole : art)
+      EXPECT_TRUE(std::any_of(platform.released_.begin(), platform.released_.end(),
+                              [&](auto part) { return part.data() == whole.data() && part.size() == whole.size(); }))
+          << dpi << " DPI: a picture kept";
+    EXPECT_GT(pieces, 4) << dpi << " DPI: the background went back whole, not as it was read";
+  }
+}
+
 TEST_F(FormScaleTest, ADpiChangeRebuildsTheFrameAtTheNewSize) {
   show_at(96);
   form.pointer(move(100, 420));  // lights the first button

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
+#include <utility>
 
 #include "tests/test_pictures.h"
 
@@ -55,6 +57,38 @@ TEST(BmpViewTest, ReadsAnyStretchOfARowInPlace) {
     }
   }
   EXPECT_THROW(BmpView(bytes, "tiny.bmp", 5, 2), ImageError);
+}
+
+// Rows without padding, the top one last in the file: reading it to its
+// end reads no byte past the file (the sanitizer build sees one).
+TEST(BmpViewTest, ReadsTheLastRowOfTheFileToItsEnd) {
+  const auto made = test::make_bmp(4, 2, gradient);
+  const auto exact = std::make_unique<uint8_t[]>(made.size());
+  std::copy(made.begin(), made.end(), exact.get());
+  const BmpView view(std::span(exact.get(), made.size()), "tiny.bmp", 4, 2);
+  std::vector<uint32_t> out(4);
+  view.read_row(0, 0, 4, out.data());
+  for (int x = 0; x < 4; ++x) EXPECT_EQ(out[x], gradient(x, 0)) << x;
+}
+
+// The bytes of a run of rows, whichever way up the file holds them.
+TEST(BmpViewTest, RowsAreTheBytesThatHoldThem) {
+  constexpr size_t kStride = 16;  // five pixels and a byte of padding
+  for (const bool top_down : {false, true}) {
+    const auto bytes = test::make_bmp(5, 3, gradient, {40, 2834, top_down});
+    const BmpView view(bytes, "tiny.bmp", 5, 3);
+    for (const auto& [y0, y1] : {std::pair{0, 3}, {1, 3}, {0, 1}, {2, 3}}) {
+      const std::span<const uint8_t> rows = view.rows(y0, y1);
+      ASSERT_EQ(rows.size(), kStride * (y1 - y0));
+      ASSERT_TRUE(rows.data() >= bytes.data() && rows.data() + rows.size() <= bytes.data() + bytes.size());
+      for (int y = y0; y < y1; ++y) {
+        const size_t at = kStride * (top_down ? y - y0 : y1 - 1 - y);
+        const uint32_t first = uint32_t{rows[at + 2]} << 16 | rows[at + 1] << 8 | rows[at];
+        EXPECT_EQ(first, gradient(0, y)) << (top_down ? "top-down " : "bottom-up ") << y;
+      }
+    }
+    EXPECT_TRUE(view.rows(2, 2).empty());
+  }
 }
 
 TEST(DecodeBmpTest, RejectsWhatItCanNotShowNamingTheFile) {

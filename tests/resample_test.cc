@@ -106,14 +106,26 @@ TEST(AreaAverageTest, AgreesWithThePlainReferenceAtThreeQuartersAndFiveQuarters)
   }
 }
 
+// Parts of one pixel too: where the pixels of a part cover more source
+// pixels than those at the whole's start.
 TEST(AreaAverageTest, APartIsThatPartOfTheWhole) {
-  const Image src = pattern(16, 12);
-  const Image whole = scale(src, 20, 15, {0, 0, 20, 15});
-  const DeviceRect part{3, 4, 9, 7};
-  const Image piece = scale(src, 20, 15, part);
-  for (int y = 0; y < part.h; ++y)
-    for (int x = 0; x < part.w; ++x)
-      ASSERT_EQ(piece.at(x, y), whole.at(part.x + x, part.y + y)) << x << "," << y;
+  struct Case {
+    int src_w, src_h, w, h;
+    DeviceRect part;
+  };
+  const Case cases[] = {{16, 12, 20, 15, {3, 4, 9, 7}},
+                        {5, 5, 3, 3, {1, 1, 1, 1}},
+                        {10, 5, 6, 3, {1, 1, 2, 2}},
+                        {16, 12, 12, 9, {5, 2, 4, 6}}};
+  for (const Case& c : cases) {
+    const Image src = pattern(c.src_w, c.src_h);
+    const Image whole = scale(src, c.w, c.h, {0, 0, c.w, c.h});
+    const Image piece = scale(src, c.w, c.h, c.part);
+    for (int y = 0; y < c.part.h; ++y)
+      for (int x = 0; x < c.part.w; ++x)
+        ASSERT_EQ(piece.at(x, y), whole.at(c.part.x + x, c.part.y + y))
+            << c.src_w << "x" << c.src_h << " to " << c.w << "x" << c.h << " at " << x << "," << y;
+  }
 }
 
 }  // namespace

@@ -53,6 +53,7 @@ class Win32Platform final : public Platform {
                      WindowState state) override;
   void open_address(const std::string& verb, const std::string& address,
                     WindowState state) override;
+  void release(std::span<const uint8_t> bytes) override;
 
  private:
   static LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM w, LPARAM l);

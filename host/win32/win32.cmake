@@ -4,7 +4,7 @@ enable_language(RC)
 
 add_library(zol_platform STATIC host/win32/platform.cc host/win32/window.cc
   host/win32/programs.cc host/win32/failure_message.cc host/win32/text.cc host/win32/system_library.cc
-  host/win32/key_map.cc host/win32/xinput_pads.cc)
+  host/win32/key_map.cc host/win32/xinput_pads.cc host/win32/memory.cc)
 target_link_libraries(zol_platform PUBLIC zol_core PRIVATE user32 gdi32)
 
 # The icon of the picture folder in use, a studio's as much as ours.

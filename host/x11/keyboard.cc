@@ -58,7 +58,9 @@ void Keyboard::release(unsigned keycode) {
 void Keyboard::keymap(const char keys[32]) {
   if (!keymap_due_) return;
   keymap_due_ = false;
-  for (unsigned code = 0; code < down_.size(); ++code)
+  // Keycodes start at 8: Xlib leaves the first byte of a KeymapNotify unset.
+  down_.reset();
+  for (unsigned code = 8; code < down_.size(); ++code)
     down_[code] = keys[code / 8] & (1 << (code % 8));
 }
 

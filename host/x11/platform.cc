@@ -11,6 +11,7 @@
 #include <optional>
 #include <vector>
 
+#include "host/posix/pages.h"
 #include "host/posix/process.h"
 #include "host/posix/spawn.h"
 #include "host/scale.h"
@@ -48,6 +49,7 @@ class X11Platform final : public Platform {
   void open_address(const std::string&, const std::string& address, WindowState) override {
     open_with_desktop(address);
   }
+  void release(std::span<const uint8_t> bytes) override { drop_pages(bytes); }
 
  private:
   Atom atom(const char* name) { return XInternAtom(display_, name, False); }
