@@ -353,8 +353,8 @@ void run_with_screen_reader(const Server& server, const Scene& scene, const std:
                             Figures& f) {
   const A11yBus bus(server.name, logs);
   const Program program{"zol-reader", ZOL_BINARY, {bus.environment()}, false, true};
-  std::vector<double> first_frame;
-  const pid_t pid = launch(server, scene, program, zol::kBaseDpi, logs, first_frame);
+  std::vector<double> first_frame, faults;
+  const pid_t pid = launch(server, scene, program, zol::kBaseDpi, logs, first_frame, faults);
   if (poll_until(5, 10'000'000, [&] { return bus.registered(pid); }) < 0)
     fail(program, "is not registered with the screen reader's registry");
   sleep_s(0.5);
