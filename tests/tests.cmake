@@ -31,7 +31,7 @@ else()
   set(platform_tests tests/posix/spawn_test.cc tests/x11/platform_test.cc tests/x11/pixel_format_test.cc
     tests/x11/text_layout_test.cc tests/x11/core_font_test.cc tests/x11/keyboard_test.cc
     tests/rooms_test.cc tests/linux/pad_state_test.cc tests/linux/steam_filter_test.cc
-    tests/x11/event_wait_test.cc)
+    tests/x11/event_wait_test.cc tests/x11/dbus_message_test.cc)
 endif()
 
 # One test-support library: the test pictures everywhere; where the real
@@ -61,6 +61,7 @@ add_executable(zol_tests ${unit_tests} ${platform_tests})
 target_link_libraries(zol_tests PRIVATE zol_core zol_test_support GTest::gtest_main)
 if(NOT WIN32)
   target_link_libraries(zol_tests PRIVATE zol_platform)
+  target_include_directories(zol_tests PRIVATE ${DBUS_INCLUDE_DIRS})  # libdbus's headers only
 endif()
 target_compile_definitions(zol_tests PRIVATE ZOL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 # The timeout is for wine (the Windows build), whose cold start takes seconds.
